@@ -1,0 +1,90 @@
+#include "TraceRenderer.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr std::int32_t LastX = 10239;
+constexpr std::int32_t DotStep = 64;
+constexpr float LevelHeight = 300.0F;
+constexpr float TraceSpacing = 500.0F;
+constexpr float FirstStatusY = 100.0F;
+constexpr float LastStatusY = 2100.0F;
+constexpr float FirstDataY = 3600.0F;
+constexpr float LastDataY = 7100.0F;
+
+// An index outside the buffers reads as 0, like the unused index 0: the view
+// limits keep every index in range, and a read must never leave the buffers.
+std::uint8_t sampleAt(const SampleBuffer& buffer, std::int32_t index)
+{
+    return index >= 0 && index <= SampleCount ? buffer[index] : 0;
+}
+
+void drawTrace(DrawingSurface& picture, const SampleBuffer& buffer, std::uint8_t mask, float high,
+               float viewStart, float zoomFactor, ColourValue pen)
+{
+    const float low = high + LevelHeight;
+    const auto levelOf = [&](std::int32_t index) {
+        return (sampleAt(buffer, index) & mask) != 0 ? high : low;
+    };
+
+    // A zero-length black stroke only places the current position at x = 1.
+    picture.setForeColor(0);
+    const float start = levelOf(static_cast<std::int32_t>(std::lrint(viewStart)));
+    picture.line(1.0F, start, 1.0F, start);
+    picture.setForeColor(pen);
+    for (std::int32_t x = 2; x <= LastX; ++x)
+        picture.lineTo(static_cast<float>(x), levelOf(SampleIndexAt(viewStart, zoomFactor, x)));
+}
+
+void drawDots(DrawingSurface& picture, ColourValue colour)
+{
+    for (std::int32_t x = 1; x <= LastX + 1; x += DotStep) {
+        const auto fx = static_cast<float>(x);
+        for (float y = FirstStatusY + LevelHeight; y <= LastStatusY + LevelHeight; y += TraceSpacing)
+            picture.setPoint(fx, y, colour);
+        for (float y = FirstDataY + LevelHeight; y <= LastDataY + LevelHeight; y += TraceSpacing)
+            picture.setPoint(fx, y, colour);
+    }
+}
+
+} // namespace
+
+std::int32_t SampleIndexAt(float viewStart, float zoomFactor, std::int32_t x)
+{
+    const float p = static_cast<float>(x) * zoomFactor;
+    const float s = viewStart + p;
+    return static_cast<std::int32_t>(std::lrint(s));
+}
+
+QString ZoomCaption(float zoomFactor)
+{
+    if (zoomFactor > 0.99F)
+        return QStringLiteral(" * ") + QString::number(zoomFactor, 'g', 7);
+    const float reciprocal = 1.0F / zoomFactor;
+    return QStringLiteral(" / ") + QString::number(reciprocal, 'g', 7);
+}
+
+void RedrawTraces(const ProgramState& state, const TraceColours& colours,
+                  const TraceTargets& targets)
+{
+    targets.progress.setMax(static_cast<float>(SampleCount));
+    targets.progress.setMin(1.0F);
+    targets.progress.setValue(state.viewStart);
+
+    DrawingSurface& picture = targets.picture;
+    picture.setBackColor(colours.back);
+    picture.clear();
+    drawDots(picture, colours.nul);
+
+    std::uint8_t mask = 128;
+    for (float y = FirstStatusY; y <= LastStatusY; y += TraceSpacing, mask >>= 1)
+        drawTrace(picture, state.statusSamples, mask, y, state.viewStart, state.zoomFactor,
+                  colours.line);
+    mask = 128;
+    for (float y = FirstDataY; y <= LastDataY; y += TraceSpacing, mask >>= 1)
+        drawTrace(picture, state.dataSamples, mask, y, state.viewStart, state.zoomFactor,
+                  colours.line);
+
+    targets.setZoomCaption(ZoomCaption(state.zoomFactor));
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "ProgramState.h"
+
+#include <cstdint>
+
+// A capture file holds, for every sample 1 ... SampleCount in order, the
+// status byte and then the data byte: 4,096,000 bytes, no header.
+inline constexpr std::int64_t CaptureFileSize = 2LL * SampleCount;
