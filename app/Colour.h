@@ -6,8 +6,7 @@
 // of a system colour. Held signed, as the settings file writes it.
 using ColourValue = std::int32_t;
 
-inline constexpr ColourValue systemColour(int index)
-{
+inline constexpr ColourValue systemColour(int index) {
     return static_cast<ColourValue>(0x80000000U + static_cast<std::uint32_t>(index));
 }
 
@@ -17,26 +16,22 @@ inline constexpr ColourValue MenuTextColour = systemColour(7);
 // Number of system colours a swatch can name (indices 0 ... 24).
 inline constexpr int SystemColourCount = 25;
 
-inline constexpr bool isSystemColour(ColourValue c)
-{
+inline constexpr bool isSystemColour(ColourValue c) {
     return (static_cast<std::uint32_t>(c) & 0xFF000000U) == 0x80000000U;
 }
 
-inline constexpr int systemColourIndex(ColourValue c)
-{
+inline constexpr int systemColourIndex(ColourValue c) {
     return static_cast<int>(static_cast<std::uint32_t>(c) & 0x00FFFFFFU);
 }
 
 // An explicit red, green, blue colour (top byte 0) or a known system colour.
-inline constexpr bool isValidColour(ColourValue c)
-{
+inline constexpr bool isValidColour(ColourValue c) {
     const auto u = static_cast<std::uint32_t>(c);
     return (u & 0xFF000000U) == 0 ||
            (isSystemColour(c) && systemColourIndex(c) < SystemColourCount);
 }
 
-inline constexpr ColourValue rgbColour(int red, int green, int blue)
-{
+inline constexpr ColourValue rgbColour(int red, int green, int blue) {
     return static_cast<ColourValue>(static_cast<std::uint32_t>(red & 0xFF) |
                                     static_cast<std::uint32_t>(green & 0xFF) << 8 |
                                     static_cast<std::uint32_t>(blue & 0xFF) << 16);

@@ -9,7 +9,7 @@
 // The modal dialogs the commands open. Each returns nothing when the user
 // cancels. Filters are in the "Description|pattern|Description|pattern" form.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     virtual std::optional<ColourValue> showColor(ColourValue preselected) = 0;
     virtual std::optional<QString> showOpen(const QString& filter, int filterIndex,
@@ -23,7 +23,7 @@ public:
 // The one dialog object the file commands and the colour command share. It
 // remembers the last confirmed colour and the last file name between uses.
 class CommonDialog {
-public:
+  public:
     explicit CommonDialog(Dialogs& dialogs) : dialogs_(dialogs) {}
 
     // Before any colour is confirmed the colour dialog opens on black.
@@ -31,8 +31,7 @@ public:
     QString FileName;
 
     // True when the user confirmed a colour; Color then holds it.
-    bool ShowColor()
-    {
+    bool ShowColor() {
         const auto chosen = dialogs_.showColor(Color);
         if (chosen)
             Color = *chosen;
@@ -40,24 +39,20 @@ public:
     }
 
     // True when the user chose a file; FileName then holds it.
-    bool ShowOpen(const QString& filter, int filterIndex)
-    {
+    bool ShowOpen(const QString& filter, int filterIndex) {
         return remember(dialogs_.showOpen(filter, filterIndex, FileName));
     }
 
-    bool ShowSave(const QString& filter, int filterIndex)
-    {
+    bool ShowSave(const QString& filter, int filterIndex) {
         return remember(dialogs_.showSave(filter, filterIndex, FileName));
     }
 
-    void ShowMessage(const QString& title, const QString& text)
-    {
+    void ShowMessage(const QString& title, const QString& text) {
         dialogs_.showMessage(title, text);
     }
 
-private:
-    bool remember(const std::optional<QString>& name)
-    {
+  private:
+    bool remember(const std::optional<QString>& name) {
         if (name)
             FileName = *name;
         return name.has_value();

@@ -1,7 +1,6 @@
 #include "ProgramState.h"
 
-void FillTestPattern(ProgramState& state)
-{
+void FillTestPattern(ProgramState& state) {
     for (std::int32_t base = 1; base <= SampleCount; base += 4) {
         for (std::int32_t k = 0; k < 2; ++k) {
             state.statusSamples[base + k] = 255;
@@ -14,8 +13,7 @@ void FillTestPattern(ProgramState& state)
     }
 }
 
-void ResetView(ProgramState& state)
-{
+void ResetView(ProgramState& state) {
     state.zoomFactor = 0.0625F;
     state.viewStart = 1.0F;
 }

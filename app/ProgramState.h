@@ -11,7 +11,7 @@ inline constexpr std::int32_t SampleCount = 2'048'000;
 // One sample channel: indices 0 ... SampleCount, index 0 never used. The bytes
 // live in one allocation made when the state is created and kept for the run.
 class SampleBuffer {
-public:
+  public:
     SampleBuffer() : bytes_(std::make_unique<std::uint8_t[]>(SampleCount + 1)) {}
 
     std::uint8_t& operator[](std::int32_t i) { return bytes_[i]; }
@@ -19,7 +19,7 @@ public:
     std::uint8_t* data() { return bytes_.get(); }
     const std::uint8_t* data() const { return bytes_.get(); }
 
-private:
+  private:
     std::unique_ptr<std::uint8_t[]> bytes_;
 };
 

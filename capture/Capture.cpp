@@ -5,8 +5,7 @@
 namespace {
 
 // A register address written as "&H" and hexadecimal digits.
-consteval std::int16_t portAddress(std::string_view text)
-{
+consteval std::int16_t portAddress(std::string_view text) {
     if (text.size() < 3 || text[0] != '&' || (text[1] != 'H' && text[1] != 'h'))
         throw "not an &H address";
     int value = 0;
@@ -32,15 +31,13 @@ constexpr std::int16_t ControlRegister = portAddress("&H37A");
 constexpr std::int16_t DataLinesIn = 0x20;
 
 // A read result is a byte; anything wider keeps its low byte.
-std::uint8_t lowByte(std::int16_t value)
-{
+std::uint8_t lowByte(std::int16_t value) {
     return static_cast<std::uint8_t>(value & 0xFF);
 }
 
 } // namespace
 
-void CaptureSamples(ProgramState& state, PortDevice& port, ProgressBar& progress)
-{
+void CaptureSamples(ProgramState& state, PortDevice& port, ProgressBar& progress) {
     port.out(ControlRegister, DataLinesIn);
     progress.setMax(static_cast<float>(SampleCount));
     progress.setMin(1.0F);

@@ -37,8 +37,7 @@ constexpr std::array<std::pair<QPalette::ColorGroup, QPalette::ColorRole>, Syste
 
 } // namespace
 
-QColor toQColor(ColourValue colour, const QPalette& palette)
-{
+QColor toQColor(ColourValue colour, const QPalette& palette) {
     if (isSystemColour(colour)) {
         const int index = systemColourIndex(colour);
         if (index >= SystemColourCount)
@@ -51,8 +50,7 @@ QColor toQColor(ColourValue colour, const QPalette& palette)
                   static_cast<int>(u >> 16 & 0xFF));
 }
 
-ColourValue fromQColor(const QColor& colour)
-{
+ColourValue fromQColor(const QColor& colour) {
     const QColor rgb = colour.toRgb();
     return rgbColour(rgb.red(), rgb.green(), rgb.blue());
 }

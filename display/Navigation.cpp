@@ -11,20 +11,17 @@ constexpr float PageSpan = 5120.0F;  // half of the area's width
 constexpr float AreaWidth = 10240.0F;
 
 // Page step in whole samples, rounded to the nearest integer with ties to even.
-float pageStep(float zoomFactor)
-{
+float pageStep(float zoomFactor) {
     return static_cast<float>(std::lrint(zoomFactor * PageSpan));
 }
 
 } // namespace
 
-float ViewStartLimit(float zoomFactor)
-{
+float ViewStartLimit(float zoomFactor) {
     return static_cast<float>(SampleCount) - zoomFactor * AreaWidth;
 }
 
-void ZoomIn(ProgramState& state)
-{
+void ZoomIn(ProgramState& state) {
     state.viewStart = state.viewStart + state.zoomFactor * ZoomShift;
     state.zoomFactor = state.zoomFactor / 2.0F;
     if (state.zoomFactor < MinZoom)
@@ -34,8 +31,7 @@ void ZoomIn(ProgramState& state)
         state.viewStart = limit;
 }
 
-void ZoomOut(ProgramState& state)
-{
+void ZoomOut(ProgramState& state) {
     state.zoomFactor = state.zoomFactor * 2.0F;
     if (state.zoomFactor > MaxZoom)
         state.zoomFactor = MaxZoom;
@@ -47,15 +43,13 @@ void ZoomOut(ProgramState& state)
         state.viewStart = limit;
 }
 
-void PreviousPage(ProgramState& state)
-{
+void PreviousPage(ProgramState& state) {
     state.viewStart = state.viewStart - pageStep(state.zoomFactor);
     if (state.viewStart < 1.0F)
         state.viewStart = 1.0F;
 }
 
-void NextPage(ProgramState& state)
-{
+void NextPage(ProgramState& state) {
     state.viewStart = state.viewStart + pageStep(state.zoomFactor);
     const float limit = ViewStartLimit(state.zoomFactor);
     if (state.viewStart > limit)

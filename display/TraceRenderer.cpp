@@ -15,14 +15,12 @@ constexpr float LastDataY = 7100.0F;
 
 // An index outside the buffers reads as 0, like the unused index 0: the view
 // limits keep every index in range, and a read must never leave the buffers.
-std::uint8_t sampleAt(const SampleBuffer& buffer, std::int32_t index)
-{
+std::uint8_t sampleAt(const SampleBuffer& buffer, std::int32_t index) {
     return index >= 0 && index <= SampleCount ? buffer[index] : 0;
 }
 
 void drawTrace(DrawingSurface& picture, const SampleBuffer& buffer, std::uint8_t mask, float high,
-               float viewStart, float zoomFactor, ColourValue pen)
-{
+               float viewStart, float zoomFactor, ColourValue pen) {
     const float low = high + LevelHeight;
     const auto levelOf = [&](std::int32_t index) {
         return (sampleAt(buffer, index) & mask) != 0 ? high : low;
@@ -37,11 +35,11 @@ void drawTrace(DrawingSurface& picture, const SampleBuffer& buffer, std::uint8_t
         picture.lineTo(static_cast<float>(x), levelOf(SampleIndexAt(viewStart, zoomFactor, x)));
 }
 
-void drawDots(DrawingSurface& picture, ColourValue colour)
-{
+void drawDots(DrawingSurface& picture, ColourValue colour) {
     for (std::int32_t x = 1; x <= LastX + 1; x += DotStep) {
         const auto fx = static_cast<float>(x);
-        for (float y = FirstStatusY + LevelHeight; y <= LastStatusY + LevelHeight; y += TraceSpacing)
+        for (float y = FirstStatusY + LevelHeight; y <= LastStatusY + LevelHeight;
+             y += TraceSpacing)
             picture.setPoint(fx, y, colour);
         for (float y = FirstDataY + LevelHeight; y <= LastDataY + LevelHeight; y += TraceSpacing)
             picture.setPoint(fx, y, colour);
@@ -50,15 +48,13 @@ void drawDots(DrawingSurface& picture, ColourValue colour)
 
 } // namespace
 
-std::int32_t SampleIndexAt(float viewStart, float zoomFactor, std::int32_t x)
-{
+std::int32_t SampleIndexAt(float viewStart, float zoomFactor, std::int32_t x) {
     const float p = static_cast<float>(x) * zoomFactor;
     const float s = viewStart + p;
     return static_cast<std::int32_t>(std::lrint(s));
 }
 
-QString ZoomCaption(float zoomFactor)
-{
+QString ZoomCaption(float zoomFactor) {
     if (zoomFactor > 0.99F)
         return QStringLiteral(" * ") + QString::number(zoomFactor, 'g', 7);
     const float reciprocal = 1.0F / zoomFactor;
@@ -66,8 +62,7 @@ QString ZoomCaption(float zoomFactor)
 }
 
 void RedrawTraces(const ProgramState& state, const TraceColours& colours,
-                  const TraceTargets& targets)
-{
+                  const TraceTargets& targets) {
     targets.progress.setMax(static_cast<float>(SampleCount));
     targets.progress.setMin(1.0F);
     targets.progress.setValue(state.viewStart);

@@ -5,14 +5,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-ColourSwatch::ColourSwatch(ColourValue colour, QWidget* parent) : QFrame(parent), colour_(colour)
-{
+ColourSwatch::ColourSwatch(ColourValue colour, QWidget* parent) : QFrame(parent), colour_(colour) {
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     setFocusPolicy(Qt::StrongFocus);
 }
 
-bool ColourSwatch::setBackColor(ColourValue colour)
-{
+bool ColourSwatch::setBackColor(ColourValue colour) {
     if (!isValidColour(colour))
         return false;
     colour_ = colour;
@@ -20,8 +18,7 @@ bool ColourSwatch::setBackColor(ColourValue colour)
     return true;
 }
 
-void ColourSwatch::paintEvent(QPaintEvent* event)
-{
+void ColourSwatch::paintEvent(QPaintEvent* event) {
     {
         QPainter painter(this);
         painter.fillRect(contentsRect(), toQColor(colour_, palette()));
@@ -29,8 +26,7 @@ void ColourSwatch::paintEvent(QPaintEvent* event)
     QFrame::paintEvent(event);
 }
 
-void ColourSwatch::mouseReleaseEvent(QMouseEvent* event)
-{
+void ColourSwatch::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
     QFrame::mouseReleaseEvent(event);

@@ -7,7 +7,7 @@
 // A small sunken picture box showing one drawing colour; a click picks a new one.
 class ColourSwatch final : public QFrame {
     Q_OBJECT
-public:
+  public:
     explicit ColourSwatch(ColourValue colour, QWidget* parent = nullptr);
 
     ColourValue backColor() const { return colour_; }
@@ -15,13 +15,13 @@ public:
     // a top byte other than 0, or a system colour index the palette lacks.
     bool setBackColor(ColourValue colour);
 
-signals:
+  signals:
     void clicked();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     ColourValue colour_;
 };

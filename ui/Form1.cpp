@@ -19,8 +19,7 @@ namespace {
 constexpr float TwipsPerPixel = 15.0F;
 
 template <typename Control>
-Control* place(QWidget* parent, const char* name, QRect geometry, Control* control)
-{
+Control* place(QWidget* parent, const char* name, QRect geometry, Control* control) {
     control->setParent(parent);
     control->setObjectName(QString::fromLatin1(name));
     control->setGeometry(geometry);
@@ -28,8 +27,7 @@ Control* place(QWidget* parent, const char* name, QRect geometry, Control* contr
 }
 
 QPushButton* button(QWidget* parent, const char* name, QRect geometry, const QString& caption,
-                    const QString& tip)
-{
+                    const QString& tip) {
     auto* b = place(parent, name, geometry, new QPushButton(caption));
     b->setToolTip(tip);
     b->setAutoDefault(false);
@@ -37,15 +35,13 @@ QPushButton* button(QWidget* parent, const char* name, QRect geometry, const QSt
 }
 
 ColourSwatch* swatch(QWidget* parent, const char* name, QRect geometry, ColourValue colour,
-                     const QString& tip)
-{
+                     const QString& tip) {
     auto* s = place(parent, name, geometry, new ColourSwatch(colour));
     s->setToolTip(tip);
     return s;
 }
 
-int toPixels(float twips)
-{
+int toPixels(float twips) {
     return static_cast<int>(std::lrint(twips / TwipsPerPixel));
 }
 
@@ -55,8 +51,7 @@ Form1::Form1(ProgramState& state, Dialogs& dialogs, PortDevice& win95io, PortDev
              QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      state_(state), CD1(dialogs), win95io_(win95io), inpout32_(inpout32)
-{
+      state_(state), CD1(dialogs), win95io_(win95io), inpout32_(inpout32) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tarvik"));
     setFixedSize(783, 560);
@@ -67,8 +62,7 @@ Form1::Form1(ProgramState& state, Dialogs& dialogs, PortDevice& win95io, PortDev
 
 Form1::~Form1() = default;
 
-void Form1::buildControls()
-{
+void Form1::buildControls() {
     btLoad = button(this, "btLoad", {7, 7, 81, 20}, QStringLiteral("LOAD"),
                     QStringLiteral("Load a LGC file"));
     btOnes = button(this, "btOnes", {7, 35, 81, 20}, QStringLiteral("SCAN"),
@@ -77,10 +71,10 @@ void Form1::buildControls()
                    QStringLiteral("Via inpout32.dll"));
     btSave = button(this, "btSave", {7, 84, 81, 20}, QStringLiteral("SAVE"),
                     QStringLiteral("Save a scanned file"));
-    btIn = button(this, "btIn", {36, 123, 24, 24}, QStringLiteral("/\\"),
-                  QStringLiteral("Zoom in"));
-    btOut = button(this, "btOut", {36, 153, 24, 24}, QStringLiteral("\\/"),
-                   QStringLiteral("Zoom out"));
+    btIn =
+        button(this, "btIn", {36, 123, 24, 24}, QStringLiteral("/\\"), QStringLiteral("Zoom in"));
+    btOut =
+        button(this, "btOut", {36, 153, 24, 24}, QStringLiteral("\\/"), QStringLiteral("Zoom out"));
     btLeft = button(this, "btLeft", {15, 126, 18, 50}, QStringLiteral("<"),
                     QStringLiteral("Previous page"));
     btRight = button(this, "btRight", {63, 126, 18, 50}, QStringLiteral(">"),
@@ -119,15 +113,14 @@ void Form1::buildControls()
 
     // Tab order as the controls are numbered; the upper "SCAN" button has the
     // focus when the window opens.
-    const QList<QWidget*> order{btOnes, btAll, btLeft, btRight, btIn,   btOut,  Picture1,
-                                PB1,    btLoad, btSave, pbLine, pbNul, pbBack};
+    const QList<QWidget*> order{btOnes, btAll,  btLeft, btRight, btIn,  btOut, Picture1,
+                                PB1,    btLoad, btSave, pbLine,  pbNul, pbBack};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order.at(i), order.at(i + 1));
     btOnes->setFocus();
 }
 
-void Form1::wireCommands()
-{
+void Form1::wireCommands() {
     connect(btIn, &QPushButton::clicked, this, [this] {
         ZoomIn(state_);
         RedrawTraces();
@@ -145,42 +138,35 @@ void Form1::wireCommands()
         connect(s, &ColourSwatch::clicked, this, [this, s] { chooseColour(*s); });
 }
 
-void Form1::Form_Load()
-{
+void Form1::Form_Load() {
     ResetView(state_);
     FillTestPattern(state_);
 }
 
 void Form1::Form_Unload() {}
 
-void Form1::closeEvent(QCloseEvent* event)
-{
+void Form1::closeEvent(QCloseEvent* event) {
     Form_Unload();
     event->accept();
 }
 
-float Form1::Top() const
-{
+float Form1::Top() const {
     return static_cast<float>(frameGeometry().top()) * TwipsPerPixel;
 }
 
-float Form1::Left() const
-{
+float Form1::Left() const {
     return static_cast<float>(frameGeometry().left()) * TwipsPerPixel;
 }
 
-void Form1::setTop(float twips)
-{
+void Form1::setTop(float twips) {
     move(frameGeometry().left(), toPixels(twips));
 }
 
-void Form1::setLeft(float twips)
-{
+void Form1::setLeft(float twips) {
     move(toPixels(twips), frameGeometry().top());
 }
 
-void Form1::RedrawTraces()
-{
+void Form1::RedrawTraces() {
     const TraceColours colours{pbBack->backColor(), pbLine->backColor(), pbNul->backColor()};
     ::RedrawTraces(state_, colours,
                    {Picture1->surface(), *progress_,
@@ -188,14 +174,12 @@ void Form1::RedrawTraces()
     Picture1->update();
 }
 
-void Form1::btLeft_Click()
-{
+void Form1::btLeft_Click() {
     PreviousPage(state_);
     RedrawTraces();
 }
 
-void Form1::chooseColour(ColourSwatch& swatch)
-{
+void Form1::chooseColour(ColourSwatch& swatch) {
     if (!CD1.ShowColor())
         return;
     swatch.setBackColor(CD1.Color);

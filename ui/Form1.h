@@ -19,7 +19,7 @@ class TraceArea;
 // to its command.
 class Form1 final : public QWidget {
     Q_OBJECT
-public:
+  public:
     // win95io serves the upper "SCAN" button, inpout32 the lower one.
     Form1(ProgramState& state, Dialogs& dialogs, PortDevice& win95io, PortDevice& inpout32,
           QWidget* parent = nullptr);
@@ -38,10 +38,10 @@ public:
     void RedrawTraces();
     void btLeft_Click();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void buildControls();
     void wireCommands();
     void Form_Load();

@@ -10,8 +10,7 @@ namespace {
 
 std::optional<QString> showFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
                                       const QString& filter, int filterIndex,
-                                      const QString& fileName)
-{
+                                      const QString& fileName) {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(mode);
     // Any name may be typed, as for saving; the commands deal with names that
@@ -31,8 +30,7 @@ std::optional<QString> showFileDialog(QWidget* parent, QFileDialog::AcceptMode m
 
 } // namespace
 
-QStringList nameFilters(const QString& filter)
-{
+QStringList nameFilters(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -46,8 +44,7 @@ QStringList nameFilters(const QString& filter)
     return filters;
 }
 
-std::optional<ColourValue> QtDialogs::showColor(ColourValue preselected)
-{
+std::optional<ColourValue> QtDialogs::showColor(ColourValue preselected) {
     QColorDialog dialog(toQColor(preselected, QPalette()), parent_);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
@@ -55,18 +52,15 @@ std::optional<ColourValue> QtDialogs::showColor(ColourValue preselected)
 }
 
 std::optional<QString> QtDialogs::showOpen(const QString& filter, int filterIndex,
-                                           const QString& fileName)
-{
+                                           const QString& fileName) {
     return showFileDialog(parent_, QFileDialog::AcceptOpen, filter, filterIndex, fileName);
 }
 
 std::optional<QString> QtDialogs::showSave(const QString& filter, int filterIndex,
-                                           const QString& fileName)
-{
+                                           const QString& fileName) {
     return showFileDialog(parent_, QFileDialog::AcceptSave, filter, filterIndex, fileName);
 }
 
-void QtDialogs::showMessage(const QString& title, const QString& text)
-{
+void QtDialogs::showMessage(const QString& title, const QString& text) {
     QMessageBox::warning(parent_, title, text);
 }

@@ -6,7 +6,7 @@ class QWidget;
 
 // The real dialogs: Qt's colour, file and message dialogs, modal over a window.
 class QtDialogs final : public Dialogs {
-public:
+  public:
     void setParent(QWidget* parent) { parent_ = parent; }
 
     std::optional<ColourValue> showColor(ColourValue preselected) override;
@@ -16,7 +16,7 @@ public:
                                     const QString& fileName) override;
     void showMessage(const QString& title, const QString& text) override;
 
-private:
+  private:
     QWidget* parent_ = nullptr;
 };
 

@@ -10,16 +10,16 @@
 // picture is kept until the next redraw, at the display's own resolution.
 class TraceArea final : public QFrame {
     Q_OBJECT
-public:
+  public:
     explicit TraceArea(QWidget* parent = nullptr);
 
     // The surface the renderer draws on; call update() afterwards to show it.
     ImageSurface& surface();
     const QImage& picture();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     std::unique_ptr<ImageSurface> surface_;
 };

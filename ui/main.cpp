@@ -7,13 +7,11 @@
 
 #include <cstdlib>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     // A window cannot place itself on Wayland; run through XWayland where it
     // is there, so that the remembered position holds.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        !qEnvironmentVariableIsEmpty("DISPLAY"))
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 
     QApplication app(argc, argv);

@@ -22,16 +22,12 @@ struct FormHarness {
     FakePort inpout32;
     Form1 form{*state, dialogs, win95io, inpout32};
 
-    template <typename T = QWidget> T* control(const char* name) const
-    {
+    template <typename T = QWidget> T* control(const char* name) const {
         auto* found = form.findChild<T*>(QString::fromLatin1(name));
         if (!found)
             qFatal("no control %s", name);
         return found;
     }
 
-    void click(const char* name) const
-    {
-        QTest::mouseClick(control(name), Qt::LeftButton);
-    }
+    void click(const char* name) const { QTest::mouseClick(control(name), Qt::LeftButton); }
 };
