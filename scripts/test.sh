@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs the whole test suite: an
+# optimised build with warnings as errors, the same tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded run of the
+# settings-file fuzzer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+echo "== Optimised build, warnings as errors"
+cmake --preset ci >/dev/null
+cmake --build --preset ci
+ctest --preset ci
+
+echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset sanitize
+
+echo "== Settings-file fuzzer"
+tests/fuzz/run-settings-fuzzer.sh 60
