@@ -1,0 +1,63 @@
+#include "CaptureFileCommands.h"
+
+#include "CaptureTransfer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+// The file types each dialog offers, the first one preselected. "Analizer" is
+// how the save dialog has always spelt it.
+constexpr char LoadFilter[] =
+    "Analyzer Files(*.lgc)|*.lgc|Binary Files(*.bin)|*.bin|All Files (*.*)|*.*";
+constexpr char SaveFilter[] = "Analizer Files(*.lgc)|*.lgc|All Files (*.*)|*.*";
+constexpr int FirstFileType = 1;
+
+} // namespace
+
+CaptureFileCommands::CaptureFileCommands(ProgramState& state, CommonDialog& dialog,
+                                         ProgressBar& progress, std::function<void()> previousPage)
+    : state_(state), dialog_(dialog), progress_(progress), previousPage_(std::move(previousPage)) {}
+
+CaptureFileCommands::~CaptureFileCommands() = default;
+
+void CaptureFileCommands::load() {
+    if (!dialog_.ShowOpen(QString::fromLatin1(LoadFilter), FirstFileType))
+        return;
+    QFile file(dialog_.FileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    if (!image_)
+        image_ = std::make_unique<CaptureImage>();
+    if (!ReadCaptureImage(file, *image_))
+        return;
+    file.close();
+    UnpackCapture(*image_, state_, progress_);
+    previousPage_();
+}
+
+void CaptureFileCommands::save() {
+    if (!dialog_.ShowSave(QString::fromLatin1(SaveFilter), FirstFileType))
+        return;
+    const QString name = dialog_.FileName;
+    QSaveFile file(name);
+    // A capture that silently failed to save would be lost when the program
+    // ends, so every failure is reported.
+    QString failure;
+    if (!file.open(QIODevice::WriteOnly)) {
+        failure = file.errorString();
+    } else if (!WriteCapture(state_, file, progress_)) {
+        failure = file.errorString();
+        file.cancelWriting();
+    } else if (!file.commit()) {
+        failure = file.errorString();
+    }
+    if (failure.isEmpty())
+        return;
+    dialog_.ShowMessage(QStringLiteral("Tarvik"),
+                        QStringLiteral("The capture could not be saved to \"%1\": %2.\n\n"
+                                       "A file of that name that was there before is unchanged.")
+                            .arg(QDir::toNativeSeparators(name), failure));
+}

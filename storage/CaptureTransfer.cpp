@@ -1,0 +1,80 @@
+#include "CaptureTransfer.h"
+
+#include <QIODevice>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// Whole pairs a save hands to the device at once. Going through QIODevice a
+// byte at a time would cost a call per byte, and a block this size stays on
+// the stack.
+constexpr std::int32_t PairsPerBlock = 16 * 1024;
+static_assert(SampleCount % PairsPerBlock == 0);
+
+void startProgress(ProgressBar& progress) {
+    progress.setMax(static_cast<float>(SampleCount));
+    progress.setMin(1.0F);
+    progress.setValue(1.0F);
+}
+
+// QIODevice::write may take less than it was given (a file that hits its size
+// limit does); asking again for the rest brings out the error, if any.
+bool writeAll(QIODevice& device, const char* bytes, qint64 size) {
+    while (size > 0) {
+        const qint64 written = device.write(bytes, size);
+        if (written <= 0)
+            return false;
+        bytes += written;
+        size -= written;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReadCaptureImage(QIODevice& device, CaptureImage& image) {
+    auto* bytes = reinterpret_cast<char*>(image.data());
+    qint64 filled = 0;
+    while (filled < CaptureFileSize) {
+        const qint64 got = device.read(bytes + filled, CaptureFileSize - filled);
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    std::fill(image.begin() + filled, image.end(), std::uint8_t{0});
+    return true;
+}
+
+void UnpackCapture(const CaptureImage& image, ProgramState& state, ProgressBar& progress) {
+    startProgress(progress);
+    std::uint8_t* status = state.statusSamples.data();
+    std::uint8_t* data = state.dataSamples.data();
+    const std::uint8_t* pair = image.data();
+    for (std::int32_t i = 1; i <= SampleCount; ++i, pair += 2) {
+        status[i] = pair[0];
+        data[i] = pair[1];
+        progress.setValue(static_cast<float>(i));
+    }
+}
+
+bool WriteCapture(const ProgramState& state, QIODevice& device, ProgressBar& progress) {
+    startProgress(progress);
+    const std::uint8_t* status = state.statusSamples.data();
+    const std::uint8_t* data = state.dataSamples.data();
+    std::array<char, 2 * PairsPerBlock> block;
+    for (std::int32_t first = 1; first <= SampleCount; first += PairsPerBlock) {
+        char* pair = block.data();
+        for (std::int32_t i = first; i < first + PairsPerBlock; ++i, pair += 2) {
+            pair[0] = static_cast<char>(status[i]);
+            pair[1] = static_cast<char>(data[i]);
+            progress.setValue(static_cast<float>(i));
+        }
+        if (!writeAll(device, block.data(), qint64(block.size())))
+            return false;
+    }
+    return true;
+}
