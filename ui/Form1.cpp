@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "CaptureFileCommands.h"
 #include "ColourMapping.h"
 #include "ColourSwatch.h"
 #include "Decoration.h"
@@ -121,6 +122,10 @@ void Form1::buildControls() {
 }
 
 void Form1::wireCommands() {
+    captureFiles_ =
+        std::make_unique<CaptureFileCommands>(state_, CD1, *progress_, [this] { btLeft_Click(); });
+    connect(btLoad, &QPushButton::clicked, this, [this] { captureFiles_->load(); });
+    connect(btSave, &QPushButton::clicked, this, [this] { captureFiles_->save(); });
     connect(btIn, &QPushButton::clicked, this, [this] {
         ZoomIn(state_);
         RedrawTraces();

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class CaptureFileCommands;
 class ColourSwatch;
 class PortDevice;
 class QLabel;
@@ -70,4 +71,5 @@ class Form1 final : public QWidget {
     TraceArea* Picture1 = nullptr;
     QProgressBar* PB1 = nullptr;
     std::unique_ptr<ProgressBarView> progress_;
+    std::unique_ptr<CaptureFileCommands> captureFiles_;
 };
