@@ -31,10 +31,9 @@ void CaptureFileCommands::load() {
         return;
     if (!image_)
         image_ = std::make_unique<CaptureImage>();
-    if (!ReadCaptureImage(file, *image_))
+    if (!ReadCapture(file, *image_, state_, progress_))
         return;
     file.close();
-    UnpackCapture(*image_, state_, progress_);
     previousPage_();
 }
 
@@ -58,6 +57,6 @@ void CaptureFileCommands::save() {
         return;
     dialog_.ShowMessage(QStringLiteral("Tarvik"),
                         QStringLiteral("The capture could not be saved to \"%1\": %2.\n\n"
-                                       "A file of that name that was there before is unchanged.")
+                                       "Any earlier file of that name is unchanged.")
                             .arg(QDir::toNativeSeparators(name), failure));
 }

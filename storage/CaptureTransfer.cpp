@@ -34,8 +34,9 @@ bool writeAll(QIODevice& device, const char* bytes, qint64 size) {
 
 } // namespace
 
-bool ReadCaptureImage(QIODevice& device, CaptureImage& image) {
-    auto* bytes = reinterpret_cast<char*>(image.data());
+bool ReadCapture(QIODevice& device, CaptureImage& scratch, ProgramState& state,
+                 ProgressBar& progress) {
+    auto* bytes = reinterpret_cast<char*>(scratch.data());
     qint64 filled = 0;
     while (filled < CaptureFileSize) {
         const qint64 got = device.read(bytes + filled, CaptureFileSize - filled);
@@ -45,20 +46,18 @@ bool ReadCaptureImage(QIODevice& device, CaptureImage& image) {
             break;
         filled += got;
     }
-    std::fill(image.begin() + filled, image.end(), std::uint8_t{0});
-    return true;
-}
+    std::fill(scratch.begin() + filled, scratch.end(), std::uint8_t{0});
 
-void UnpackCapture(const CaptureImage& image, ProgramState& state, ProgressBar& progress) {
     startProgress(progress);
     std::uint8_t* status = state.statusSamples.data();
     std::uint8_t* data = state.dataSamples.data();
-    const std::uint8_t* pair = image.data();
+    const std::uint8_t* pair = scratch.data();
     for (std::int32_t i = 1; i <= SampleCount; ++i, pair += 2) {
         status[i] = pair[0];
         data[i] = pair[1];
         progress.setValue(static_cast<float>(i));
     }
+    return true;
 }
 
 bool WriteCapture(const ProgramState& state, QIODevice& device, ProgressBar& progress) {
