@@ -1,22 +1,22 @@
 #pragma once
 
 #include "DrawingSurface.h"
+#include "PixelRaster.h"
 
 #include <QImage>
 #include <QPalette>
-
-#include <cstdint>
 
 // The trace area's picture: a drawing surface that keeps what was drawn in an
 // image of the area's device pixels until the next clear.
 //
 // The renderer issues some 135,000 one-unit strokes per redraw, about fifteen
 // to a pixel column, so strokes are rasterised straight into the image rows
-// instead of going through QPainter one call at a time. Pixels are chosen as
-// QPainter's aliased one-pixel pen chooses them, so the picture is the one a
+// instead of going through QPainter one call at a time. The pixels are the
+// ones a QPainter with the aliased one-pixel cosmetic pen lights when it maps
+// the area's units with its window and viewport, so the picture is the one a
 // painter would draw.
 class ImageSurface final : public DrawingSurface {
-public:
+  public:
     // size in logical pixels; the image holds size * devicePixelRatio pixels.
     ImageSurface(QSize size, qreal devicePixelRatio, QPalette palette);
 
@@ -29,22 +29,19 @@ public:
     void line(float x1, float y1, float x2, float y2) override;
     void lineTo(float x2, float y2) override;
 
-private:
+  private:
     QRgb resolve(ColourValue colour) const;
-    // Device-pixel position of an area coordinate.
-    double deviceX(float x) const { return x * scaleX_; }
-    double deviceY(float y) const { return y * scaleY_; }
-    void plot(int column, int row, QRgb rgb);
-    void drawDeviceLine(double x1, double y1, double x2, double y2, QRgb rgb);
+    void attachRaster();
 
     QImage image_;
     QPalette palette_;
     QRgb background_;
     QRgb pen_;
+    // Device pixels per unit, composed as the painter composes its window to
+    // viewport scale with the device pixel ratio.
     double scaleX_;
     double scaleY_;
     float currentX_ = 0.0F;
     float currentY_ = 0.0F;
-    std::uint32_t* bits_;
-    qsizetype stride_; // pixels per image row
+    PixelRaster raster_;
 };

@@ -1,0 +1,199 @@
+#include "PixelRaster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+namespace {
+
+// Positions in 1/64 pixel; a pixel's own area runs from n * 64 to n * 64 + 63.
+constexpr int Sub = 64;
+constexpr int HalfSub = Sub / 2;
+// The slower axis advances in 1/65536 pixel: 1/64 pixel shifted by 10 bits.
+constexpr int SlopeShift = 16;
+constexpr int SubToSlope = 1 << (SlopeShift - 6);
+
+// Truncated toward zero, as the painter cuts a device position.
+int toSub(double v) {
+    return static_cast<int>(v * Sub);
+}
+
+int pixelOfSub(int v) {
+    return v >> 6;
+}
+
+// rise / run in 1/65536, truncated toward zero.
+int slopeOf(int rise, int run) {
+    if (rise == 0)
+        return 0;
+    if (std::abs(rise) <= 0x7fff)
+        return rise * (1 << SlopeShift) / run;
+    return static_cast<int>(static_cast<std::int64_t>(rise) * (1 << SlopeShift) / run);
+}
+
+} // namespace
+
+PixelRaster::PixelRaster(std::uint32_t* bits, qsizetype stride, int width, int height)
+    : bits_(bits), stride_(stride), width_(width), height_(height) {}
+
+void PixelRaster::point(double x, double y, std::uint32_t colour) {
+    // Checked before rounding, so that no far-off or undefined position is
+    // ever converted to an integer.
+    if (!(x > -1.0 && x < width_ && y > -1.0 && y < height_))
+        return;
+    const int column = qRound(x);
+    const int row = qRound(y);
+    if (column >= 0 && column < width_ && row >= 0 && row < height_)
+        bits_[row * stride_ + column] = colour;
+}
+
+// Cuts the stroke to a margin of one pixel around the image, in floating
+// point, so that the fixed-point positions cannot overflow. The painter cuts
+// at the same bounds in the same order; where a stroke is cut decides its
+// pixels, so the order of the steps matters.
+bool PixelRaster::clip(double& x1, double& y1, double& x2, double& y2) const {
+    const double xmin = -1.0;
+    const double xmax = width_ + 1.0;
+    const double ymin = -1.0;
+    const double ymax = height_ + 1.0;
+
+    if (x1 < xmin) {
+        if (x2 <= xmin)
+            return false;
+        y1 += (y2 - y1) / (x2 - x1) * (xmin - x1);
+        x1 = xmin;
+    } else if (x1 > xmax) {
+        if (x2 >= xmax)
+            return false;
+        y1 += (y2 - y1) / (x2 - x1) * (xmax - x1);
+        x1 = xmax;
+    }
+    if (x2 < xmin) {
+        y2 += (y2 - y1) / (x2 - x1) * (xmin - x2);
+        x2 = xmin;
+    } else if (x2 > xmax) {
+        y2 += (y2 - y1) / (x2 - x1) * (xmax - x2);
+        x2 = xmax;
+    }
+
+    if (y1 < ymin) {
+        if (y2 <= ymin)
+            return false;
+        x1 += (x2 - x1) / (y2 - y1) * (ymin - y1);
+        y1 = ymin;
+    } else if (y1 > ymax) {
+        if (y2 >= ymax)
+            return false;
+        x1 += (x2 - x1) / (y2 - y1) * (ymax - y1);
+        y1 = ymax;
+    }
+    if (y2 < ymin) {
+        x2 += (x2 - x1) / (y2 - y1) * (ymin - y2);
+        y2 = ymin;
+    } else if (y2 > ymax) {
+        x2 += (x2 - x1) / (y2 - y1) * (ymax - y2);
+        y2 = ymax;
+    }
+    return true;
+}
+
+void PixelRaster::line(double x1, double y1, double x2, double y2, std::uint32_t colour) {
+    if (!(std::isfinite(x1) && std::isfinite(y1) && std::isfinite(x2) && std::isfinite(y2)))
+        return;
+    if (!clip(x1, y1, x2, y2))
+        return;
+    const int sx1 = toSub(x1);
+    const int sy1 = toSub(y1);
+    const int sx2 = toSub(x2);
+    const int sy2 = toSub(y2);
+    if (std::abs(sx2 - sx1) < std::abs(sy2 - sy1))
+        steep(sx1, sy1, sx2, sy2, colour);
+    else if (sx1 != sx2)
+        shallow(sx1, sy1, sx2, sy2, colour);
+    // A stroke shorter than 1/64 pixel in both directions lights nothing.
+}
+
+// Walks the columns from the one holding x1 to the one holding x2, both ends
+// included (the square caps reach half a pixel beyond each end).
+void PixelRaster::shallow(int x1, int y1, int x2, int y2, std::uint32_t colour) {
+    if (x1 > x2) {
+        std::swap(x1, x2);
+        std::swap(y1, y2);
+    }
+    int column = pixelOfSub(x1);
+    const int end = pixelOfSub(x2) + 1;
+    if (y1 == y2) {
+        horizontalRun(pixelOfSub(y1), column, end, colour);
+        return;
+    }
+    const int yinc = slopeOf(y2 - y1, x2 - x1);
+    // Start half a pixel before x1, then move to where the first column is sampled.
+    const int capStart = x1 - HalfSub;
+    const int sampleOffset = yinc > 0 ? HalfSub : 0;
+    int y = y1 * SubToSlope - (yinc >> 1);
+    y += ((column * Sub + sampleOffset - capStart) * yinc) >> 6;
+    for (; column < end; ++column, y += yinc) {
+        const int row = y >> SlopeShift;
+        if (column >= 0 && column < width_ && row >= 0 && row < height_)
+            bits_[row * stride_ + column] = colour;
+    }
+}
+
+// As shallow(), with the axes exchanged.
+void PixelRaster::steep(int x1, int y1, int x2, int y2, std::uint32_t colour) {
+    if (y1 > y2) {
+        std::swap(x1, x2);
+        std::swap(y1, y2);
+    }
+    int row = pixelOfSub(y1);
+    const int end = pixelOfSub(y2) + 1;
+    if (x1 == x2) {
+        verticalRun(pixelOfSub(x1), row, end, colour);
+        return;
+    }
+    const int xinc = slopeOf(x2 - x1, y2 - y1);
+    const int capStart = y1 - HalfSub;
+    const int sampleOffset = xinc > 0 ? HalfSub : 0;
+    int x = x1 * SubToSlope - (xinc >> 1);
+    x += ((row * Sub + sampleOffset - capStart) * xinc) >> 6;
+
+    // The renderer's level changes are nearly vertical and lie inside the
+    // image: those go without a bounds check per pixel.
+    const int firstColumn = x >> SlopeShift;
+    const int lastColumn = (x + (end - 1 - row) * xinc) >> SlopeShift;
+    if (row >= 0 && end <= height_ && std::min(firstColumn, lastColumn) >= 0 &&
+        std::max(firstColumn, lastColumn) < width_) {
+        std::uint32_t* pixel = bits_ + row * stride_;
+        for (; row < end; ++row, x += xinc, pixel += stride_)
+            pixel[x >> SlopeShift] = colour;
+        return;
+    }
+    for (; row < end; ++row, x += xinc) {
+        const int column = x >> SlopeShift;
+        if (column >= 0 && column < width_ && row >= 0 && row < height_)
+            bits_[row * stride_ + column] = colour;
+    }
+}
+
+// Columns from ... to - 1 of one row.
+void PixelRaster::horizontalRun(int row, int from, int to, std::uint32_t colour) {
+    if (row < 0 || row >= height_)
+        return;
+    from = std::max(from, 0);
+    to = std::min(to, width_);
+    std::uint32_t* pixels = bits_ + row * stride_;
+    for (int column = from; column < to; ++column)
+        pixels[column] = colour;
+}
+
+// Rows from ... to - 1 of one column.
+void PixelRaster::verticalRun(int column, int from, int to, std::uint32_t colour) {
+    if (column < 0 || column >= width_)
+        return;
+    from = std::max(from, 0);
+    to = std::min(to, height_);
+    std::uint32_t* pixel = bits_ + from * stride_ + column;
+    for (int row = from; row < to; ++row, pixel += stride_)
+        *pixel = colour;
+}
