@@ -5,10 +5,13 @@
 #include "ColourSwatch.h"
 #include "Decoration.h"
 #include "Navigation.h"
+#include "Settings.h"
 #include "TraceArea.h"
 #include "TraceRenderer.h"
+#include "WindowSettings.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -144,11 +147,16 @@ void Form1::wireCommands() {
 }
 
 void Form1::Form_Load() {
+    WindowSettings settings(*this);
+    LoadSettings(state_, settings, QDir::currentPath());
     ResetView(state_);
     FillTestPattern(state_);
 }
 
-void Form1::Form_Unload() {}
+void Form1::Form_Unload() {
+    const WindowSettings settings(*this);
+    SaveSettings(state_, settings);
+}
 
 void Form1::closeEvent(QCloseEvent* event) {
     Form_Unload();

@@ -1,3 +1,4 @@
+#include "DisplayPlatform.h"
 #include "Form1.h"
 #include "PortLibrary.h"
 #include "ProgramState.h"
@@ -8,11 +9,9 @@
 #include <cstdlib>
 
 int main(int argc, char* argv[]) {
-    // A window cannot place itself on Wayland; run through XWayland where it
-    // is there, so that the remembered position holds.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    if (const QByteArray platform = preferredPlatform(QProcessEnvironment::systemEnvironment());
+        !platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
 
     QApplication app(argc, argv);
     ProgramState state;

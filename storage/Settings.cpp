@@ -1,0 +1,26 @@
+#include "Settings.h"
+
+#include "SettingsContent.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QtGlobal>
+
+QString settingsFilePath(const QString& appDir) {
+    return appDir + QStringLiteral("/Tarvik.INI");
+}
+
+void LoadSettings(ProgramState& state, SettingsWindow& window, const QString& currentDir) {
+    state.appDir = currentDir;
+    QFile file(settingsFilePath(state.appDir));
+    loadSettingsFrom(file, state.settingsHeader, window);
+}
+
+void SaveSettings(const ProgramState& state, const SettingsWindow& window) {
+    const QByteArray text = settingsText(state.settingsHeader, window);
+    QSaveFile file(settingsFilePath(state.appDir));
+    if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit())
+        return;
+    qWarning("Tarvik: could not write the settings file %s: %s", qUtf8Printable(file.fileName()),
+             qUtf8Printable(file.errorString()));
+}

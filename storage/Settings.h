@@ -1,0 +1,21 @@
+#pragma once
+
+#include "ProgramState.h"
+#include "SettingsWindow.h"
+
+#include <QString>
+
+// The settings file in a directory: the name is always joined with a
+// separator, also to a directory that ends in one.
+QString settingsFilePath(const QString& appDir);
+
+// Takes currentDir as the run's appDir and applies the settings file there to
+// the window and to settingsHeader. A missing or unreadable file places the
+// window at the fallback position and is not reported.
+void LoadSettings(ProgramState& state, SettingsWindow& window, const QString& currentDir);
+
+// Writes the settings file in appDir from settingsHeader, the window position
+// and the swatch colours. The new file replaces the old one only once it is
+// complete; when it cannot be written one warning names the file and the
+// reason, and the old file stays as it was.
+void SaveSettings(const ProgramState& state, const SettingsWindow& window);

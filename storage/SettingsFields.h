@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <optional>
+
+class QIODevice;
+
+// Hands out the fields of a settings file one at a time. Blanks and line ends
+// before a field are skipped. A field in double quotes runs to the closing
+// quote and may hold commas and line ends; any other field runs to the next
+// comma or line end. After a field, reading goes on past the comma or line
+// end that closes it.
+//
+// A double quote inside an unquoted field ends its text there (the rest, up to
+// the comma or line end, is passed over): the file has no way to write a quote
+// inside a field, so a text holding one could not be written back as read.
+class SettingsFieldReader {
+  public:
+    explicit SettingsFieldReader(QIODevice& file) : file_(file) {}
+
+    // Nothing when the file ends before another field begins.
+    std::optional<QByteArray> next();
+
+  private:
+    void skipPastSeparator();
+
+    QIODevice& file_;
+};

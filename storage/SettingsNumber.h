@@ -1,0 +1,33 @@
+#pragma once
+
+#include "Colour.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <optional>
+
+// The number a settings field's text stands for. Blanks, tabs and line feeds
+// are left out wherever they stand; of the rest, an optional sign, digits with
+// an optional full stop and fraction, and an optional exponent (E or e, an
+// optional sign, digits) are taken for as far as they go. Text without a
+// leading number is 0. The full stop is the decimal separator in every locale.
+// Numbers too large for a double come out infinite.
+double settingsNumber(QByteArrayView text);
+
+// A window position read from the file: the number rounded to single
+// precision, or nothing when it lies beyond the single-precision range.
+std::optional<float> settingsPosition(double number);
+
+// A colour read from the file: the number rounded to a whole number, halves
+// to the even neighbour, or nothing when that lies outside 32 bits. Both the
+// signed reading (-2147483648 ... 2147483647, as the file is written) and the
+// unsigned one (up to 4294967295, so a system colour may be typed as
+// 2147483655) are 32-bit values; the unsigned ones keep their bit pattern.
+std::optional<ColourValue> settingsColour(double number);
+
+// Number texts as the file is written: a blank in front of a number that is
+// zero or positive, a minus sign in front of a negative one. Each reads back
+// through settingsNumber to the value it was made from.
+QByteArray positionText(float twips);
+QByteArray colourText(ColourValue colour);

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Colour.h"
+#include "SettingsWindow.h"
+
+#include <array>
+#include <cmath>
+
+// A window that stores whatever position it is given and whose swatches start
+// with the design colours and refuse what a real swatch refuses.
+class FakeSettingsWindow final : public SettingsWindow {
+  public:
+    static constexpr ColourValue DesignLine = rgbColour(0, 192, 0);
+    static constexpr ColourValue DesignNul = rgbColour(0, 0, 255);
+    static constexpr ColourValue DesignBack = rgbColour(0, 0, 0);
+
+    // Where the window stands before anything places it.
+    float topTwips = -1.0F;
+    float leftTwips = -1.0F;
+    std::array<ColourValue, 3> colours{DesignLine, DesignNul, DesignBack};
+
+    float top() const override { return topTwips; }
+    float left() const override { return leftTwips; }
+    bool setTop(float twips) override { return place(topTwips, twips); }
+    bool setLeft(float twips) override { return place(leftTwips, twips); }
+    ColourValue swatchColour(Swatch swatch) const override { return colours[index(swatch)]; }
+    bool setSwatchColour(Swatch swatch, ColourValue colour) override {
+        if (!isValidColour(colour))
+            return false;
+        colours[index(swatch)] = colour;
+        return true;
+    }
+
+  private:
+    static bool place(float& position, float twips) {
+        if (!std::isfinite(twips))
+            return false;
+        position = twips;
+        return true;
+    }
+    static std::size_t index(Swatch swatch) { return static_cast<std::size_t>(swatch); }
+};
