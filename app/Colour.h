@@ -24,7 +24,12 @@ inline constexpr int systemColourIndex(ColourValue c) {
     return static_cast<int>(static_cast<std::uint32_t>(c) & 0x00FFFFFFU);
 }
 
-// An explicit red, green, blue colour (top byte 0) or a known system colour.
+// What a swatch accepts: an explicit red, green, blue colour (top byte 0) or a
+// system colour the palette maps (0x80000000 plus 0 ... 24). Anything else,
+// such as -1 or the 0x01 and 0x02 palette forms, names no colour the program
+// can show, so a settings file holding one is treated as damaged. Every colour
+// the window starts with, the colour dialog returns, or a swatch holds (and so
+// every colour the settings file is written with) passes.
 inline constexpr bool isValidColour(ColourValue c) {
     const auto u = static_cast<std::uint32_t>(c);
     return (u & 0xFF000000U) == 0 ||

@@ -147,6 +147,31 @@ class SettingsWindowTest : public QObject {
         QVERIFY(run.form->close());
     }
 
+    void swatchRefusal_data() {
+        QTest::addColumn<ColourValue>("colour");
+        QTest::addColumn<bool>("accepted");
+
+        QTest::newRow("black") << rgbColour(0, 0, 0) << true;
+        QTest::newRow("white") << rgbColour(255, 255, 255) << true;
+        QTest::newRow("pen design colour") << DesignLine << true;
+        QTest::newRow("menu text") << MenuTextColour << true;
+        QTest::newRow("first system colour") << systemColour(0) << true;
+        QTest::newRow("last system colour") << systemColour(SystemColourCount - 1) << true;
+        QTest::newRow("system colour past the last") << systemColour(SystemColourCount) << false;
+        QTest::newRow("palette index form") << ColourValue{0x01000000} << false;
+        QTest::newRow("palette colour form") << ColourValue{0x02FFFFFF} << false;
+        QTest::newRow("top byte 7F") << ColourValue{0x7F000000} << false;
+        QTest::newRow("minus one") << ColourValue{-1} << false;
+    }
+
+    void swatchRefusal() {
+        QFETCH(ColourValue, colour);
+        QFETCH(bool, accepted);
+        ColourSwatch swatch(DesignNul);
+        QCOMPARE(swatch.setBackColor(colour), accepted);
+        QCOMPARE(swatch.backColor(), accepted ? colour : DesignNul);
+    }
+
     void platform_data() {
         QTest::addColumn<QStringList>("environment");
         QTest::addColumn<QByteArray>("platform");
