@@ -42,9 +42,13 @@ void CaptureSamples(ProgramState& state, PortDevice& port, ProgressBar& progress
     progress.setMax(static_cast<float>(SampleCount));
     progress.setMin(1.0F);
     progress.setValue(1.0F);
+    // Taken once: the port and the bar are called through interfaces, and the
+    // compiler would otherwise fetch the buffers' addresses again after every call.
+    std::uint8_t* const status = state.statusSamples.data();
+    std::uint8_t* const data = state.dataSamples.data();
     for (std::int32_t i = 1; i <= SampleCount; ++i) {
-        state.statusSamples[i] = lowByte(port.inp(StatusRegister));
-        state.dataSamples[i] = lowByte(port.inp(DataRegister));
+        status[i] = lowByte(port.inp(StatusRegister));
+        data[i] = lowByte(port.inp(DataRegister));
         progress.setValue(static_cast<float>(i));
     }
 }

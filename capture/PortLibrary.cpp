@@ -1,0 +1,113 @@
+#include "PortLibrary.h"
+
+#include <QStringList>
+
+#include <dlfcn.h>
+#include <link.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+using StatusFunction = const char* (*)();
+
+QString text(const char* s) {
+    return QString::fromLocal8Bit(s);
+}
+
+// The folders dlopen() searches for a bare file name on behalf of this
+// program: LD_LIBRARY_PATH, the program's RUNPATH, then the system's own.
+QStringList searchFolders() {
+    void* self = dlopen(nullptr, RTLD_LAZY);
+    if (!self)
+        return {};
+    QStringList folders;
+    Dl_serinfo size{};
+    if (dlinfo(self, RTLD_DI_SERINFOSIZE, &size) == 0) {
+        const std::unique_ptr<Dl_serinfo, decltype(&std::free)> info(
+            static_cast<Dl_serinfo*>(std::malloc(size.dls_size)), &std::free);
+        if (info) {
+            *info = size;
+            if (dlinfo(self, RTLD_DI_SERINFO, info.get()) == 0) {
+                for (unsigned i = 0; i < info->dls_cnt; ++i)
+                    folders << text(info->dls_serpath[i].dls_name);
+            }
+        }
+    }
+    dlclose(self);
+    return folders;
+}
+
+QString loadedPath(void* handle) {
+    link_map* map = nullptr;
+    if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name)
+        return text(map->l_name);
+    return {};
+}
+
+// dlsym() returns the address of a function as an object pointer; POSIX makes
+// the conversion back to a function pointer valid.
+template <typename Function> Function lookUp(void* handle, const char* name) {
+    return reinterpret_cast<Function>(dlsym(handle, name));
+}
+
+QString notLoaded(const char* fileName, const char* reason) {
+    const QString name = text(fileName);
+    return QStringLiteral("The port library %1 could not be loaded: %2.\n\n"
+                          "The program looks for it in these folders, in this order:\n%3\n\n"
+                          "Put %1 into one of them, or start the program with LD_LIBRARY_PATH "
+                          "naming the folder that holds it.")
+        .arg(name, reason ? text(reason) : QStringLiteral("unknown reason"),
+             searchFolders().join(QLatin1Char('\n')));
+}
+
+QString lacksFunction(const char* fileName, const QString& path, const char* function) {
+    const QString name = text(fileName);
+    return QStringLiteral("The port library %1 (%2) has no function %3, so it is not the "
+                          "library this button needs.\n\n"
+                          "Replace it with the %1 that comes with this program.")
+        .arg(name, path, text(function));
+}
+
+QString unreachable(const char* fileName, const QString& path, const char* reason) {
+    return QStringLiteral("The port library %1 (%2) cannot reach the printer port: %3")
+        .arg(text(fileName), path, text(reason));
+}
+
+} // namespace
+
+PortLibrary::~PortLibrary() {
+    if (handle_)
+        dlclose(handle_);
+}
+
+QString PortLibrary::open() {
+    if (handle_)
+        return {};
+    void* handle = dlopen(file_.fileName, RTLD_NOW | RTLD_LOCAL);
+    if (!handle)
+        return notLoaded(file_.fileName, dlerror());
+
+    // Both functions are looked up here rather than at their first call: the
+    // first call is the control write, and a missing function must be found
+    // before the capture has changed anything. The addresses are kept.
+    const auto write = lookUp<WriteFunction>(handle, file_.writeFunction);
+    const auto read = lookUp<ReadFunction>(handle, file_.readFunction);
+    QString failure;
+    if (!write || !read) {
+        failure = lacksFunction(file_.fileName, loadedPath(handle),
+                                write ? file_.readFunction : file_.writeFunction);
+    } else if (const auto status = lookUp<StatusFunction>(handle, PortStatusFunction)) {
+        if (const char* reason = status())
+            failure = unreachable(file_.fileName, loadedPath(handle), reason);
+    }
+    if (!failure.isEmpty()) {
+        dlclose(handle);
+        return failure;
+    }
+    handle_ = handle;
+    write_ = write;
+    read_ = read;
+    return {};
+}

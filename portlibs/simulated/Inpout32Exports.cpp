@@ -1,0 +1,20 @@
+// libinpout32.so over the simulated port.
+
+#include "PortExports.h"
+#include "SimulatedPort.h"
+
+namespace {
+SimulatedPort port;
+} // namespace
+
+const char* TarvikPortStatus(void) {
+    return nullptr;
+}
+
+void Out32(short address, short value) {
+    port.write(address, value);
+}
+
+short Inp32(short address) {
+    return port.read(address);
+}

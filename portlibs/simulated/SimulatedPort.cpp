@@ -1,0 +1,38 @@
+#include "SimulatedPort.h"
+
+#include "SimulatedSignals.h"
+
+namespace {
+
+constexpr short DataRegister = 0x378;
+constexpr short StatusRegister = 0x379;
+constexpr short ControlRegister = 0x37A;
+constexpr std::uint8_t DataLinesIn = 0x20;
+constexpr short NothingThere = 0xFF;
+
+} // namespace
+
+void SimulatedPort::write(short address, short value) {
+    const auto byte = static_cast<std::uint8_t>(value & 0xFF);
+    if (address == DataRegister) {
+        dataWritten_ = byte;
+    } else if (address == ControlRegister) {
+        control_ = byte;
+        dataLinesIn_ = (byte & DataLinesIn) != 0;
+        step_ = -1;
+    }
+}
+
+short SimulatedPort::read(short address) {
+    switch (address) {
+    case StatusRegister:
+        return simulated::statusAt(++step_);
+    case DataRegister:
+        // With the data lines driven by the port, it reads back what was written.
+        return dataLinesIn_ ? simulated::dataAt(step_ < 0 ? 0 : step_) : dataWritten_;
+    case ControlRegister:
+        return control_;
+    default:
+        return NothingThere;
+    }
+}

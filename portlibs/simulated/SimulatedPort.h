@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+// The registers of a printer port at 0x378 with the signals of
+// SimulatedSignals.h on its pins. A control write starts the signals again at
+// step 0; each status read moves on one step.
+class SimulatedPort {
+  public:
+    void write(short address, short value);
+    short read(short address);
+
+  private:
+    std::int64_t step_ = -1; // no status read since the last control write
+    bool dataLinesIn_ = false;
+    std::uint8_t dataWritten_ = 0;
+    std::uint8_t control_ = 0;
+};

@@ -1,0 +1,20 @@
+// libWIN95IO.so over the simulated port.
+
+#include "PortExports.h"
+#include "SimulatedPort.h"
+
+namespace {
+SimulatedPort port;
+} // namespace
+
+const char* TarvikPortStatus(void) {
+    return nullptr;
+}
+
+void vbOut(short address, short value) {
+    port.write(address, value);
+}
+
+short vbInp(short address) {
+    return port.read(address);
+}
