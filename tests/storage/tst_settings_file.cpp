@@ -70,10 +70,6 @@ class SettingsFileTest : public QObject {
                       R"(" 0")"})
             << "" << 10.0F << 10.0F
             << Colours{65280, FakeSettingsWindow::DesignNul, FakeSettingsWindow::DesignBack};
-        QTest::newRow("colour refused by the swatch")
-            << lines(
-                   {R"("")", R"(" 1440")", R"(" 2880")", R"(" 16777216")", R"(" 255")", R"(" 0")"})
-            << "" << 10.0F << 10.0F << DesignColours;
         QTest::newRow("position beyond single precision")
             << lines({R"("")", R"(" 1E39")", R"(" 2880")", R"(" 65280")", R"(" 255")", R"(" 0")"})
             << "" << 10.0F << 10.0F << DesignColours;

@@ -100,10 +100,6 @@ class SettingsWindowTest : public QObject {
             << lines({R"("")", R"(" 1450")", R"(" 2880")", R"(" 255")", R"(" 0")", R"(" 0")"})
             << QPoint(192, 97) << Colours{255, 0, 0}
             << lines({R"("")", R"(" 1455")", R"(" 2880")", R"(" 255")", R"(" 0")", R"(" 0")"});
-        QTest::newRow("ends after field 5")
-            << lines({R"("")", R"(" 1440")", R"(" 2880")", R"(" 255")", R"(" 65280")"})
-            << QPoint(1, 1) << Colours{255, 65280, DesignBack}
-            << lines({R"("")", R"(" 15")", R"(" 15")", R"(" 255")", R"(" 65280")", R"(" 0")"});
         QTest::newRow("colour the swatch refuses")
             << lines({R"("")", R"(" 1440")", R"(" 2880")", R"(" 255")", R"(" 65280")", R"("-1")"})
             << QPoint(1, 1) << Colours{255, 65280, DesignBack}
