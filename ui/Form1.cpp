@@ -1,6 +1,8 @@
 #include "Form1.h"
 
+#include "Capture.h"
 #include "CaptureFileCommands.h"
+#include "ClassicLook.h"
 #include "ColourMapping.h"
 #include "ColourSwatch.h"
 #include "Decoration.h"
@@ -112,6 +114,7 @@ void Form1::buildControls() {
 
     PB1 = place(this, "PB1", {98, 544, 673, 12}, new QProgressBar);
     PB1->setTextVisible(false);
+    useClassicLook(*PB1);
     PB1->setFocusPolicy(Qt::NoFocus);
     progress_ = std::make_unique<ProgressBarView>(*PB1);
 
@@ -128,6 +131,8 @@ void Form1::wireCommands() {
     captureFiles_ =
         std::make_unique<CaptureFileCommands>(state_, CD1, *progress_, [this] { btLeft_Click(); });
     connect(btLoad, &QPushButton::clicked, this, [this] { captureFiles_->load(); });
+    connect(btOnes, &QPushButton::clicked, this, &Form1::btOnes_Click);
+    connect(btAll, &QPushButton::clicked, this, &Form1::btAll_Click);
     connect(btSave, &QPushButton::clicked, this, [this] { captureFiles_->save(); });
     connect(btIn, &QPushButton::clicked, this, [this] {
         ZoomIn(state_);
@@ -196,5 +201,26 @@ void Form1::chooseColour(ColourSwatch& swatch) {
     if (!CD1.ShowColor())
         return;
     swatch.setBackColor(CD1.Color);
+    RedrawTraces();
+}
+
+void Form1::btOnes_Click() {
+    scan(win95io_, btOnes->toolTip());
+}
+
+void Form1::btAll_Click() {
+    scan(inpout32_, btAll->toolTip());
+}
+
+// A port that cannot be reached ends the command before anything has changed,
+// with one message naming the button's library: otherwise the click would
+// seem to do nothing at all.
+void Form1::scan(PortDevice& port, const QString& title) {
+    const QString failure = port.open();
+    if (!failure.isEmpty()) {
+        CD1.ShowMessage(title, failure);
+        return;
+    }
+    CaptureSamples(state_, port, *progress_);
     RedrawTraces();
 }

@@ -48,6 +48,9 @@ class Form1 final : public QWidget {
     void Form_Load();
     void Form_Unload();
     void chooseColour(ColourSwatch& swatch);
+    void btOnes_Click();
+    void btAll_Click();
+    void scan(PortDevice& port, const QString& title);
 
     ProgramState& state_;
     CommonDialog CD1;

@@ -1,60 +1,122 @@
 #include "ProgressBarView.h"
 
+#include <QEvent>
 #include <QStyle>
 #include <QStyleOptionProgressBar>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <limits>
 
 namespace {
 
-int toInt(float value)
-{
-    return static_cast<int>(std::lrint(value));
-}
+// initStyleOption() is protected. A pointer to it, taken through a using-
+// declaration in a subclass, calls the bar's own, so the option below is the
+// very one QProgressBar decides with.
+struct StyleOptionAccess : QProgressBar {
+    using QProgressBar::initStyleOption;
+};
+constexpr auto styleOptionOf = &StyleOptionAccess::initStyleOption;
+
+// Farther apart than any two int values.
+constexpr qint64 NeverRepaints = qint64(1) << 33;
 
 } // namespace
 
-void ProgressBarView::setMax(float value)
-{
+ProgressBarView::ProgressBarView(QProgressBar& bar)
+    : bar_(bar), watch_(*this), painted_(bar.value()), wanted_(bar.value()) {
+    bar_.installEventFilter(&watch_);
+    openEverything();
+}
+
+bool ProgressBarView::PaintWatch::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Paint && watched == &view_.bar_) {
+        view_.painted_ = view_.bar_.value();
+        view_.sawPaint_ = true;
+        view_.findQuietValues();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+int ProgressBarView::roundedSlowly(float value) {
+    constexpr float IntRange = 2147483648.0F;
+    if (std::isnan(value))
+        return 0;
+    if (value <= -IntRange)
+        return std::numeric_limits<int>::min();
+    if (value >= IntRange)
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(std::lrint(value));
+}
+
+void ProgressBarView::setMax(float value) {
+    catchUp();
     bar_.setMaximum(toInt(value));
-    rangeChanged();
+    openEverything();
 }
 
-void ProgressBarView::setMin(float value)
-{
+void ProgressBarView::setMin(float value) {
+    catchUp();
     bar_.setMinimum(toInt(value));
-    rangeChanged();
+    openEverything();
 }
 
-// QProgressBar repaints at once only when the value has moved by more than a
-// chunk of its groove since it last painted; smaller moves just schedule a
-// repaint for the event loop, which the long loops never return to. Passing
-// on exactly the values that cross that line, and the ends of the range,
-// shows what passing every value would show.
-void ProgressBarView::rangeChanged()
-{
-    QStyleOptionProgressBar option;
-    option.initFrom(&bar_);
-    option.minimum = bar_.minimum();
-    option.maximum = bar_.maximum();
-    const QRect groove = bar_.style()->subElementRect(QStyle::SE_ProgressBarGroove, &option, &bar_);
-    const int chunk = bar_.style()->pixelMetric(QStyle::PM_ProgressBarChunkWidth, &option, &bar_);
+void ProgressBarView::pass(int value) {
+    const bool shouldPaint = value != bar_.value() && value >= bar_.minimum() &&
+                             value <= bar_.maximum() && !(value > quietFrom_ && value < quietTo_);
+    sawPaint_ = false;
+    bar_.setValue(value);
+    // A bar that does not paint when it should is hidden or its window is not
+    // exposed; until the event loop runs again it cannot paint for any value,
+    // so the loop may go on quietly from here.
+    if (shouldPaint && !sawPaint_)
+        painted_ = value;
+    findQuietValues();
+}
+
+// A range change works on the bar's current value, so the bar must hold the
+// last value set, as it would have been given every one.
+void ProgressBarView::catchUp() {
+    if (bar_.value() != wanted_)
+        bar_.setValue(wanted_);
+}
+
+void ProgressBarView::openEverything() {
+    quietFrom_ = 0;
+    quietTo_ = 0;
+}
+
+void ProgressBarView::findQuietValues() {
+    const qint64 distance = repaintDistance();
+    quietFrom_ = std::max<qint64>(qint64(painted_) - distance, bar_.minimum());
+    quietTo_ = std::min<qint64>(qint64(painted_) + distance, bar_.maximum());
+}
+
+// How far a value must lie from the painted one for the bar to paint it: the
+// same test as QProgressBar makes, solved for the distance. Values equal to
+// the minimum or the maximum always paint.
+qint64 ProgressBarView::repaintDistance() const {
     const qint64 steps = qint64(bar_.maximum()) - bar_.minimum();
-    const qint64 width = std::max(groove.width(), 1);
-    repaintStep_ = static_cast<int>(std::max<qint64>(chunk * steps / width + 1, 1));
-    mustPass_ = true;
-}
-
-void ProgressBarView::setValue(float value)
-{
-    const int v = toInt(value);
-    if (v == shown_ && !mustPass_)
-        return;
-    const bool atEnd = v <= bar_.minimum() || v >= bar_.maximum();
-    if (!mustPass_ && !atEnd && std::abs(qint64(v) - lastPainted_) < repaintStep_)
-        return;
-    bar_.setValue(v);
-    shown_ = v;
-    lastPainted_ = v;
-    mustPass_ = false;
+    qint64 distance = NeverRepaints;
+    if (bar_.isTextVisible()) {
+        const QString format = bar_.format();
+        if (format.contains(QLatin1String("%v")))
+            return 1;
+        if (format.contains(QLatin1String("%p")))
+            distance = std::max<qint64>(std::abs(steps / 100), 1);
+    }
+    QStyleOptionProgressBar option;
+    (bar_.*styleOptionOf)(&option);
+    const QStyle* style = bar_.style();
+    const qint64 chunk = style->pixelMetric(QStyle::PM_ProgressBarChunkWidth, &option, &bar_);
+    const QRect groove = style->subElementRect(QStyle::SE_ProgressBarGroove, &option, &bar_);
+    const qint64 block = bar_.orientation() == Qt::Horizontal ? groove.width() : groove.height();
+    // It paints when distance * block > chunk * steps.
+    const qint64 threshold = chunk * steps;
+    if (threshold < 0)
+        return 1;
+    if (block > 0)
+        distance = std::min(distance, threshold / block + 1);
+    return distance;
 }

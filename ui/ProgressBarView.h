@@ -2,25 +2,67 @@
 
 #include "ProgressBar.h"
 
+#include <QObject>
 #include <QProgressBar>
 
-// PB1 as the commands drive it. The long loops set its value once per sample;
-// QProgressBar::setValue costs far more than a sample, so a value is passed on
-// only when the bar would show it differently.
+// PB1 as the commands drive it. The long loops set its value once per sample,
+// and QProgressBar::setValue costs far more than a sample. A QProgressBar
+// paints at once when a new value lies far enough from the value it painted
+// last, and otherwise paints nothing, not even later. So a value is passed on
+// only when the bar would paint for it: the bar paints the same pictures at the
+// same moments as when it is given every value. The value before a range
+// change and the first value after one are always passed on, so that between
+// commands the bar holds the last value set.
 class ProgressBarView final : public ProgressBar {
-public:
-    explicit ProgressBarView(QProgressBar& bar) : bar_(bar) {}
+  public:
+    explicit ProgressBarView(QProgressBar& bar);
 
     void setMax(float value) override;
     void setMin(float value) override;
-    void setValue(float value) override;
 
-private:
-    void rangeChanged();
+    void setValue(float value) override {
+        const int v = toInt(value);
+        wanted_ = v;
+        if (v > quietFrom_ && v < quietTo_)
+            return;
+        pass(v);
+    }
+
+  private:
+    // Remembers the value the bar shows whenever it paints.
+    class PaintWatch final : public QObject {
+      public:
+        explicit PaintWatch(ProgressBarView& view) : view_(view) {}
+        bool eventFilter(QObject* watched, QEvent* event) override;
+
+      private:
+        ProgressBarView& view_;
+    };
+
+    // Rounds to the nearest integer, ties to even, as QProgressBar's int
+    // values need; the loops' whole numbers cost no library call.
+    static int toInt(float value) {
+        if (value > -2147483648.0F && value < 2147483648.0F) {
+            const auto whole = static_cast<int>(value);
+            if (static_cast<float>(whole) == value)
+                return whole;
+        }
+        return roundedSlowly(value);
+    }
+    static int roundedSlowly(float value);
+
+    void pass(int value);
+    void catchUp();
+    void openEverything();
+    void findQuietValues();
+    qint64 repaintDistance() const;
 
     QProgressBar& bar_;
-    int shown_ = 0;        // last value handed to the bar
-    int repaintStep_ = 1;  // value change that moves the painted bar
-    int lastPainted_ = 0;  // value the bar last repainted for
-    bool mustPass_ = true; // the next value is passed whatever it is
+    PaintWatch watch_;
+    int painted_ = 0;       // the value the bar showed when it last painted
+    int wanted_ = 0;        // the last value set
+    bool sawPaint_ = false; // the bar painted during the last pass
+    // Values strictly between these would not make the bar paint.
+    qint64 quietFrom_ = 0;
+    qint64 quietTo_ = 0;
 };

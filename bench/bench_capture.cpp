@@ -1,0 +1,202 @@
+// The capture loop's own cost per sample: 2,048,000 samples from a port that
+// costs nothing, with the progress display on PB1 as the window has it, shown
+// on the offscreen platform. Beside it the same loop with no progress display
+// at all, with PB1 in the default style, and with a plain
+// QProgressBar::setValue for every sample. Counters give the cost per sample
+// and the pauses between two samples that the progress display causes.
+
+#include "Capture.h"
+#include "ClassicLook.h"
+#include "ProgressBarView.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QEvent>
+#include <QProgressBar>
+#include <QWidget>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Reads cost nothing: every register reads 0x55.
+class FreePort final : public PortDevice {
+  public:
+    QString open() override { return {}; }
+    void out(std::int16_t, std::int16_t) override {}
+    std::int16_t inp(std::int16_t) override { return 0x55; }
+};
+
+// Notes that the bar painted.
+class PaintSeen final : public QObject {
+  public:
+    bool painted = false;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            painted = true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// Times the progress updates that repaint the bar. Within a capture the bar
+// repaints at the same values every time, so the n-th repaint of one capture
+// matches the n-th of another.
+class TimedProgress final : public ProgressBar {
+  public:
+    using Clock = std::chrono::steady_clock;
+    std::vector<std::vector<double>> repaintUs; // per capture, per repaint
+
+    TimedProgress(ProgressBar& inner, QProgressBar& bar) : inner_(inner) {
+        bar.installEventFilter(&seen_);
+    }
+    void setMax(float value) override {
+        repaintUs.emplace_back();
+        inner_.setMax(value);
+    }
+    void setMin(float value) override { inner_.setMin(value); }
+    void setValue(float value) override {
+        const auto start = Clock::now();
+        seen_.painted = false;
+        inner_.setValue(value);
+        if (seen_.painted)
+            repaintUs.back().push_back(
+                std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+    }
+
+  private:
+    ProgressBar& inner_;
+    PaintSeen seen_;
+};
+
+class NoDisplay final : public ProgressBar {
+  public:
+    void setMax(float) override {}
+    void setMin(float) override {}
+    void setValue(float) override {}
+};
+
+// What the loop would cost handing every value straight to the bar.
+class EveryValue final : public ProgressBar {
+  public:
+    explicit EveryValue(QProgressBar& bar) : bar_(bar) {}
+    void setMax(float value) override { bar_.setMaximum(static_cast<int>(value)); }
+    void setMin(float value) override { bar_.setMinimum(static_cast<int>(value)); }
+    void setValue(float value) override { bar_.setValue(static_cast<int>(value)); }
+
+  private:
+    QProgressBar& bar_;
+};
+
+enum class Look { Classic, Default };
+
+// A window of the main window's size with PB1 where the window has it, in
+// the window's look or in the default style.
+struct Window {
+    QWidget window;
+    QProgressBar* bar = new QProgressBar(&window);
+
+    explicit Window(Look look) {
+        window.setFixedSize(783, 560);
+        bar->setGeometry(98, 544, 673, 12);
+        bar->setTextVisible(false);
+        if (look == Look::Classic)
+            useClassicLook(*bar);
+        window.show();
+        QApplication::processEvents();
+    }
+};
+
+void reportPerSample(benchmark::State& state) {
+    state.counters["ns_per_sample"] = benchmark::Counter(
+        static_cast<double>(SampleCount) * 1e-9,
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_CaptureNoDisplay(benchmark::State& state) {
+    auto program = std::make_unique<ProgramState>();
+    FreePort port;
+    NoDisplay progress;
+    for (auto _ : state) {
+        CaptureSamples(*program, port, progress);
+        benchmark::DoNotOptimize(program->dataSamples.data());
+    }
+    reportPerSample(state);
+}
+BENCHMARK(BM_CaptureNoDisplay)->Unit(benchmark::kMillisecond);
+
+void BM_CaptureWithPB1(benchmark::State& state) {
+    auto program = std::make_unique<ProgramState>();
+    FreePort port;
+    Window window(state.range(0) == 0 ? Look::Classic : Look::Default);
+    ProgressBarView progress(*window.bar);
+    for (auto _ : state) {
+        CaptureSamples(*program, port, progress);
+        benchmark::DoNotOptimize(program->dataSamples.data());
+    }
+    reportPerSample(state);
+}
+BENCHMARK(BM_CaptureWithPB1)
+    ->ArgName("default_style")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
+
+// The pauses the progress display puts between two samples: the longest and
+// the median repaint. Each repaint counts with its shortest time over the
+// captures, which leaves out the moments the machine ran something else.
+void BM_PausesWithPB1(benchmark::State& state) {
+    auto program = std::make_unique<ProgramState>();
+    FreePort port;
+    Window window(state.range(0) == 0 ? Look::Classic : Look::Default);
+    ProgressBarView view(*window.bar);
+    TimedProgress progress(view, *window.bar);
+    for (auto _ : state)
+        CaptureSamples(*program, port, progress);
+    std::vector<double> shortest = progress.repaintUs.front();
+    for (const auto& capture : progress.repaintUs) {
+        if (capture.size() != shortest.size()) {
+            state.SkipWithError("captures repainted the bar a different number of times");
+            return;
+        }
+        for (std::size_t n = 0; n < shortest.size(); ++n)
+            shortest[n] = std::min(shortest[n], capture[n]);
+    }
+    std::sort(shortest.begin(), shortest.end());
+    state.counters["repaints_per_capture"] = static_cast<double>(shortest.size());
+    state.counters["median_repaint_us"] = shortest[shortest.size() / 2];
+    state.counters["longest_pause_us"] = shortest.back();
+}
+BENCHMARK(BM_PausesWithPB1)
+    ->ArgName("default_style")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
+
+void BM_CaptureSettingEveryValue(benchmark::State& state) {
+    auto program = std::make_unique<ProgramState>();
+    FreePort port;
+    Window window(Look::Classic);
+    EveryValue progress(*window.bar);
+    for (auto _ : state) {
+        CaptureSamples(*program, port, progress);
+        benchmark::DoNotOptimize(program->dataSamples.data());
+    }
+    reportPerSample(state);
+}
+BENCHMARK(BM_CaptureSettingEveryValue)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,14 @@
+#include "ClassicLook.h"
+
+#include <QProgressBar>
+#include <QStyle>
+#include <QStyleFactory>
+
+void useClassicLook(QProgressBar& bar) {
+    QStyle* classic = QStyleFactory::create(QStringLiteral("Windows"));
+    if (!classic)
+        return;
+    // The bar does not own its style; as its child the style goes with it.
+    classic->setParent(&bar);
+    bar.setStyle(classic);
+}
