@@ -48,8 +48,8 @@ void CaptureFileCommands::save() {
     if (!file.open(QIODevice::WriteOnly)) {
         failure = file.errorString();
     } else if (!WriteCapture(state_, file, progress_)) {
+        // Left uncommitted, the partly written file is thrown away.
         failure = file.errorString();
-        file.cancelWriting();
     } else if (!file.commit()) {
         failure = file.errorString();
     }

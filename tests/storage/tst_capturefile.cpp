@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -51,6 +52,25 @@ QByteArray buffers(const ProgramState& state) {
            QByteArray(reinterpret_cast<const char*>(state.dataSamples.data()), SampleCount + 1);
 }
 
+// Passes every setting on; `midway` runs when a transfer is half done, for
+// tests that change the file system under a running save.
+class MidwayProgress final : public ProgressBar {
+  public:
+    explicit MidwayProgress(ProgressBar& bar) : bar_(bar) {}
+    std::function<void()> midway;
+
+    void setMax(float value) override { bar_.setMax(value); }
+    void setMin(float value) override { bar_.setMin(value); }
+    void setValue(float value) override {
+        bar_.setValue(value);
+        if (value == float(SampleCount / 2) && midway)
+            midway();
+    }
+
+  private:
+    ProgressBar& bar_;
+};
+
 // The two commands over a fresh program state, with scripted dialogs and a
 // recording progress bar, in a temporary directory.
 struct Commands {
@@ -59,8 +79,9 @@ struct Commands {
     ScriptedDialogs dialogs;
     CommonDialog CD1{dialogs};
     RecordingProgressBar progress;
+    MidwayProgress midwayProgress{progress};
     int previousPages = 0;
-    CaptureFileCommands commands{*state, CD1, progress, [this] { ++previousPages; }};
+    CaptureFileCommands commands{*state, CD1, midwayProgress, [this] { ++previousPages; }};
 
     Commands() { FillTestPattern(*state); }
 
@@ -128,11 +149,15 @@ class CaptureFileTest : public QObject {
     void loadTakesTheFirstBytesOfTheFile() {
         QFETCH(qint64, size);
         Commands c;
-        std::memset(c.state->statusSamples.data(), 0x77, SampleCount + 1);
-        std::memset(c.state->dataSamples.data(), 0x77, SampleCount + 1);
+        // An earlier load leaves its bytes in the command's own buffer too.
+        const QString earlier = c.path(QStringLiteral("earlier.lgc"));
+        QVERIFY(writeFile(earlier, QByteArray(CaptureFileSize, '\xEE')));
+        c.load(earlier);
         c.state->statusSamples[0] = c.state->dataSamples[0] = 0x5A;
         const QString name = c.path(QStringLiteral("counting.bin"));
         QVERIFY(writeFile(name, countingBytes(size)));
+        c.progress = RecordingProgressBar();
+        c.previousPages = 0;
 
         c.load(name);
 
@@ -219,24 +244,33 @@ class CaptureFileTest : public QObject {
     void failedSaveIsReportedAndKeepsTheOldFile_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<qint64>("fileSizeLimit");
+        QTest::addColumn<bool>("folderAppearsMidway");
         QTest::addColumn<QString>("reason");
         // No one may create files in /proc, not even root.
         QTest::newRow("folder that cannot be written")
-            << QStringLiteral("/proc/capture.lgc") << qint64(0) << QString();
-        QTest::newRow("folder that is a file") << QStringLiteral("old.lgc/capture.lgc") << qint64(0)
-                                               << QString::fromLocal8Bit(std::strerror(ENOTDIR));
-        QTest::newRow("disk full part-way") << QStringLiteral("old.lgc") << qint64(1'000'000)
-                                            << QString::fromLocal8Bit(std::strerror(EFBIG));
+            << QStringLiteral("/proc/capture.lgc") << qint64(0) << false << QString();
+        QTest::newRow("folder that is a file")
+            << QStringLiteral("old.lgc/capture.lgc") << qint64(0) << false
+            << QString::fromLocal8Bit(std::strerror(ENOTDIR));
+        QTest::newRow("disk full part-way")
+            << QStringLiteral("old.lgc") << qint64(1'000'000) << false
+            << QString::fromLocal8Bit(std::strerror(EFBIG));
+        QTest::newRow("name taken by a folder before the end")
+            << QStringLiteral("new.lgc") << qint64(0) << true
+            << QString::fromLocal8Bit(std::strerror(EISDIR));
     }
 
     void failedSaveIsReportedAndKeepsTheOldFile() {
         QFETCH(QString, name);
         QFETCH(qint64, fileSizeLimit);
+        QFETCH(bool, folderAppearsMidway);
         QFETCH(QString, reason);
         Commands c;
         const QString old = c.path(QStringLiteral("old.lgc"));
         QVERIFY(writeFile(old, "an earlier capture"));
         const QString path = QDir::isAbsolutePath(name) ? name : c.path(name);
+        if (folderAppearsMidway)
+            c.midwayProgress.midway = [&] { QDir().mkdir(path); };
 
         if (fileSizeLimit > 0) {
             const FileSizeLimit limit{rlim_t(fileSizeLimit)};
