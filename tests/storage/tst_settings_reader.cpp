@@ -167,7 +167,7 @@ class SettingsReaderTest : public QObject {
         QCOMPARE(positionText(10.5F), QByteArray(" 10.5"));
         QCOMPARE(positionText(-0.25F), QByteArray("-0.25"));
         QCOMPARE(positionText(16777216.0F), QByteArray(" 16777216"));
-        QCOMPARE(positionText(1e-30F).contains('E'), true);
+        QVERIFY(positionText(1e-30F).contains('E'));
         QCOMPARE(colourText(65280), QByteArray(" 65280"));
         QCOMPARE(colourText(0), QByteArray(" 0"));
         QCOMPARE(colourText(MenuTextColour), QByteArray("-2147483641"));
