@@ -52,14 +52,13 @@ template <typename Function> Function lookUp(void* handle, const char* name) {
     return reinterpret_cast<Function>(dlsym(handle, name));
 }
 
-QString notLoaded(const char* fileName, const char* reason) {
+QString notLoaded(const char* fileName, const QString& reason) {
     const QString name = text(fileName);
     return QStringLiteral("The port library %1 could not be loaded: %2.\n\n"
                           "The program looks for it in these folders, in this order:\n%3\n\n"
                           "Put %1 into one of them, or start the program with LD_LIBRARY_PATH "
                           "naming the folder that holds it.")
-        .arg(name, reason ? text(reason) : QStringLiteral("unknown reason"),
-             searchFolders().join(QLatin1Char('\n')));
+        .arg(name, reason, searchFolders().join(QLatin1Char('\n')));
 }
 
 QString lacksFunction(const char* fileName, const QString& path, const char* function) {
@@ -86,8 +85,11 @@ QString PortLibrary::open() {
     if (handle_)
         return {};
     void* handle = dlopen(file_.fileName, RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
-        return notLoaded(file_.fileName, dlerror());
+    if (!handle) {
+        // Taken at once: looking up the search folders resets dlerror().
+        const char* reason = dlerror();
+        return notLoaded(file_.fileName, reason ? text(reason) : QStringLiteral("no reason given"));
+    }
 
     // Both functions are looked up here rather than at their first call: the
     // first call is the control write, and a missing function must be found

@@ -73,10 +73,25 @@ void ProgressBarView::pass(int value) {
     if (shouldPaint && !sawPaint_)
         painted_ = value;
     findQuietValues();
+    // Values that follow quietly reach the bar when the event loop runs, so
+    // that between commands it holds the last value set, as it would have
+    // been given every one. The call is queued before, and at a higher
+    // priority than, the repaints the command asks for.
+    if (!catchUpQueued_) {
+        catchUpQueued_ = true;
+        QMetaObject::invokeMethod(
+            &watch_,
+            [this] {
+                catchUpQueued_ = false;
+                catchUp();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
-// A range change works on the bar's current value, so the bar must hold the
-// last value set, as it would have been given every one.
+// Gives the bar the last value set, which it would hold had it been given
+// every one: a range change works on the bar's current value, and so does
+// anything that paints the bar between commands.
 void ProgressBarView::catchUp() {
     if (bar_.value() != wanted_)
         bar_.setValue(wanted_);

@@ -11,8 +11,9 @@
 // last, and otherwise paints nothing, not even later. So a value is passed on
 // only when the bar would paint for it: the bar paints the same pictures at the
 // same moments as when it is given every value. The value before a range
-// change and the first value after one are always passed on, so that between
-// commands the bar holds the last value set.
+// change, the first value after one, and the last value set when the event
+// loop runs again are always passed on, so that the bar holds the same value
+// as well whenever that can matter.
 class ProgressBarView final : public ProgressBar {
   public:
     explicit ProgressBarView(QProgressBar& bar);
@@ -59,9 +60,10 @@ class ProgressBarView final : public ProgressBar {
 
     QProgressBar& bar_;
     PaintWatch watch_;
-    int painted_ = 0;       // the value the bar showed when it last painted
-    int wanted_ = 0;        // the last value set
-    bool sawPaint_ = false; // the bar painted during the last pass
+    int painted_ = 0;            // the value the bar showed when it last painted
+    int wanted_ = 0;             // the last value set
+    bool sawPaint_ = false;      // the bar painted during the last pass
+    bool catchUpQueued_ = false; // catchUp() will run when the event loop does
     // Values strictly between these would not make the bar paint.
     qint64 quietFrom_ = 0;
     qint64 quietTo_ = 0;

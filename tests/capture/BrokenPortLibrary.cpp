@@ -1,0 +1,20 @@
+// Port libraries that go wrong in one way each, chosen when built:
+// WITHOUT_READ exports no read function, UNREACHABLE cannot reach the port.
+
+#include "PortExports.h"
+
+const char* TarvikPortStatus(void) {
+#ifdef UNREACHABLE
+    return "the test port is switched off. Switch it on.";
+#else
+    return nullptr;
+#endif
+}
+
+void vbOut(short, short) {}
+
+#ifndef WITHOUT_READ
+short vbInp(short) {
+    return 0;
+}
+#endif

@@ -1,0 +1,171 @@
+#include "ClassicLook.h"
+#include "ProgressBarView.h"
+
+#include <QEvent>
+#include <QImage>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// When a bar paints, which setting was the last before it and what value the
+// bar showed.
+struct Paint {
+    long long setting;
+    int value;
+    bool operator==(const Paint&) const = default;
+};
+
+char* toString(const Paint& paint) {
+    return QTest::toString(
+        QStringLiteral("value %1 after setting %2").arg(paint.value).arg(paint.setting));
+}
+
+class PaintLog final : public QObject {
+  public:
+    PaintLog(QProgressBar& bar, const long long& settings) : bar_(bar), settings_(settings) {
+        bar.installEventFilter(this);
+    }
+    QList<Paint> paints;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            paints << Paint{settings_, bar_.value()};
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    QProgressBar& bar_;
+    const long long& settings_;
+};
+
+// The bar given every value as it is, the way the comparison starts from.
+class EveryValue final : public ProgressBar {
+  public:
+    explicit EveryValue(QProgressBar& bar) : bar_(bar) {}
+    void setMax(float value) override { bar_.setMaximum(static_cast<int>(value)); }
+    void setMin(float value) override { bar_.setMinimum(static_cast<int>(value)); }
+    void setValue(float value) override { bar_.setValue(static_cast<int>(value)); }
+
+  private:
+    QProgressBar& bar_;
+};
+
+// A shown 673 x 12 bar, its paints, and a way to drive it.
+struct Subject {
+    QProgressBar bar;
+    long long settings = 0;
+    PaintLog log{bar, settings};
+    std::unique_ptr<ProgressBar> driver;
+
+    Subject(bool textVisible, bool classic) {
+        bar.resize(673, 12);
+        bar.setTextVisible(textVisible);
+        if (classic)
+            useClassicLook(bar);
+    }
+
+    // Runs "max N", "min N", "value N", "run FROM TO [STEP]", "hide", "show"
+    // and "events" (what the event loop does between two commands).
+    void play(const QString& script) {
+        for (const QString& step : script.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QStringList word = step.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            const auto number = [&word](int i) { return word.at(i).toFloat(); };
+            const QString& what = word.at(0);
+            if (what == QLatin1String("max")) {
+                ++settings;
+                driver->setMax(number(1));
+            } else if (what == QLatin1String("min")) {
+                ++settings;
+                driver->setMin(number(1));
+            } else if (what == QLatin1String("value")) {
+                ++settings;
+                driver->setValue(number(1));
+            } else if (what == QLatin1String("run")) {
+                const int from = word.at(1).toInt();
+                const int to = word.at(2).toInt();
+                const int step = word.size() > 3 ? word.at(3).toInt() : (to >= from ? 1 : -1);
+                for (int v = from; step > 0 ? v <= to : v >= to; v += step) {
+                    ++settings;
+                    driver->setValue(static_cast<float>(v));
+                }
+            } else if (what == QLatin1String("hide")) {
+                bar.hide();
+            } else if (what == QLatin1String("show")) {
+                bar.show();
+                QVERIFY(QTest::qWaitForWindowExposed(&bar));
+            } else if (what == QLatin1String("events")) {
+                QCoreApplication::processEvents();
+            } else {
+                QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+            }
+        }
+    }
+};
+
+} // namespace
+
+class ProgressBarViewTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // The bar driven through the view paints the same values after the same
+    // settings as a bar given every value, and ends holding the same value.
+    void paintsAsEveryValueWould_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<bool>("textVisible");
+        QTest::addColumn<bool>("classic");
+        const QString capture = QStringLiteral("max 50000; min 1; value 1; run 1 50000;");
+        const QString redraw = QStringLiteral("max 50000; min 1; value %1;");
+        QTest::newRow("capture") << capture << false << false;
+        QTest::newRow("capture, classic look") << capture << false << true;
+        QTest::newRow("capture, percentage shown") << capture << true << false;
+        QTest::newRow("captures between redraws")
+            << capture + redraw.arg(641) + QStringLiteral("events;") + redraw.arg(661) +
+                   redraw.arg(681) + QStringLiteral("events;") + capture + redraw.arg(1)
+            << false << true;
+        QTest::newRow("range narrower than the bar")
+            << QStringLiteral("max 200; min 1; value 1; run 1 200;") << false << false;
+        QTest::newRow("counting down")
+            << QStringLiteral("max 50000; min 1; value 50000; run 50000 1;") << false << false;
+        QTest::newRow("large steps")
+            << QStringLiteral("max 2048000; min 1; value 1; run 1 2048000 997;") << false << true;
+        QTest::newRow("repeats and values outside the range")
+            << QStringLiteral("max 1000; min 1; value 1; value 1; value 500; value 500; value 0; "
+                              "value 5000; value 999; value 1000; value 1000; value 3; value -7;")
+            << false << false;
+        QTest::newRow("range change after a quiet value")
+            << QStringLiteral("max 1000; min 1; value 1; value 3; max 3; min 1; value 3; events;"
+                              "max 1000; value 2; min 2; value 2;")
+            << false << false;
+        QTest::newRow("hidden during a capture")
+            << QStringLiteral("hide;") + capture + QStringLiteral("show; events;") + capture
+            << false << true;
+    }
+
+    void paintsAsEveryValueWould() {
+        QFETCH(QString, script);
+        QFETCH(bool, textVisible);
+        QFETCH(bool, classic);
+        Subject everyValue(textVisible, classic);
+        everyValue.driver = std::make_unique<EveryValue>(everyValue.bar);
+        Subject viewed(textVisible, classic);
+        viewed.driver = std::make_unique<ProgressBarView>(viewed.bar);
+        for (Subject* s : {&everyValue, &viewed}) {
+            s->bar.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&s->bar));
+        }
+
+        everyValue.play(script + QStringLiteral(";events"));
+        viewed.play(script + QStringLiteral(";events"));
+
+        QVERIFY(everyValue.log.paints.size() > 2);
+        QCOMPARE(viewed.log.paints, everyValue.log.paints);
+        QCOMPARE(viewed.bar.value(), everyValue.bar.value());
+        QCOMPARE(viewed.bar.grab().toImage(), everyValue.bar.grab().toImage());
+    }
+};
+
+QTEST_MAIN(ProgressBarViewTest)
+#include "tst_progress_bar_view.moc"
