@@ -7,6 +7,7 @@
 #if defined(__x86_64__) || defined(__i386__)
 
 #include <sys/io.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -24,6 +25,16 @@ bool granted = false;
 bool triedOnce = false;
 char reason[512];
 
+// The program's own file, for the setcap command line.
+const char* programFile() {
+    static char path[256];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return "<program file>";
+    path[length] = '\0';
+    return path;
+}
+
 const char* reachPort() {
     if (granted)
         return nullptr;
@@ -33,11 +44,18 @@ const char* reachPort() {
         return nullptr;
     }
     const int error = errno;
-    std::snprintf(reason, sizeof reason,
-                  "the processor's port instructions are not allowed (ioperm: %s). Run the "
-                  "program as root, or give it the CAP_SYS_RAWIO capability "
-                  "(sudo setcap cap_sys_rawio+ep on the program file).",
-                  std::strerror(error));
+    if (error == EPERM)
+        std::snprintf(reason, sizeof reason,
+                      "the processor's port instructions are not allowed to this user (ioperm: "
+                      "%s). Run the program as root, or give it the CAP_SYS_RAWIO capability: "
+                      "sudo setcap cap_sys_rawio+ep %s",
+                      std::strerror(error), programFile());
+    else
+        std::snprintf(reason, sizeof reason,
+                      "this system offers no port instructions (ioperm: %s), as inside many "
+                      "containers and virtual machines. Use the other SCAN button, which goes "
+                      "through the kernel's parallel-port driver.",
+                      std::strerror(error));
     return reason;
 }
 
