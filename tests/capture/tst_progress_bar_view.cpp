@@ -22,24 +22,6 @@ char* toString(const Paint& paint) {
         QStringLiteral("value %1 after setting %2").arg(paint.value).arg(paint.setting));
 }
 
-class PaintLog final : public QObject {
-  public:
-    PaintLog(QProgressBar& bar, const long long& settings) : bar_(bar), settings_(settings) {
-        bar.installEventFilter(this);
-    }
-    QList<Paint> paints;
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            paints << Paint{settings_, bar_.value()};
-        return QObject::eventFilter(watched, event);
-    }
-
-  private:
-    QProgressBar& bar_;
-    const long long& settings_;
-};
-
 // The bar given every value as it is, the way the comparison starts from.
 class EveryValue final : public ProgressBar {
   public:
@@ -52,11 +34,11 @@ class EveryValue final : public ProgressBar {
     QProgressBar& bar_;
 };
 
-// A shown 673 x 12 bar, its paints, and a way to drive it.
-struct Subject {
+// A 673 x 12 bar, a way to drive it, and its paints.
+struct Subject : QObject {
     QProgressBar bar;
     long long settings = 0;
-    PaintLog log{bar, settings};
+    QList<Paint> paints;
     std::unique_ptr<ProgressBar> driver;
 
     Subject(bool textVisible, bool classic) {
@@ -64,43 +46,46 @@ struct Subject {
         bar.setTextVisible(textVisible);
         if (classic)
             useClassicLook(bar);
+        bar.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            paints << Paint{settings, bar.value()};
+        return QObject::eventFilter(watched, event);
     }
 
     // Runs "max N", "min N", "value N", "run FROM TO [STEP]", "hide", "show"
     // and "events" (what the event loop does between two commands).
     void play(const QString& script) {
-        for (const QString& step : script.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            const QStringList word = step.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            const auto number = [&word](int i) { return word.at(i).toFloat(); };
-            const QString& what = word.at(0);
-            if (what == QLatin1String("max")) {
-                ++settings;
-                driver->setMax(number(1));
-            } else if (what == QLatin1String("min")) {
-                ++settings;
-                driver->setMin(number(1));
-            } else if (what == QLatin1String("value")) {
-                ++settings;
-                driver->setValue(number(1));
-            } else if (what == QLatin1String("run")) {
-                const int from = word.at(1).toInt();
-                const int to = word.at(2).toInt();
-                const int step = word.size() > 3 ? word.at(3).toInt() : (to >= from ? 1 : -1);
-                for (int v = from; step > 0 ? v <= to : v >= to; v += step) {
-                    ++settings;
-                    driver->setValue(static_cast<float>(v));
-                }
-            } else if (what == QLatin1String("hide")) {
+        for (const QString& step : script.split(';', Qt::SkipEmptyParts)) {
+            const QStringList word = step.split(' ', Qt::SkipEmptyParts);
+            const auto number = [&word](int i) { return word.at(i).toInt(); };
+            if (word[0] == "max") {
+                set(&ProgressBar::setMax, number(1));
+            } else if (word[0] == "min") {
+                set(&ProgressBar::setMin, number(1));
+            } else if (word[0] == "value") {
+                set(&ProgressBar::setValue, number(1));
+            } else if (word[0] == "run") {
+                const int step = word.size() > 3 ? number(3) : number(2) >= number(1) ? 1 : -1;
+                for (int v = number(1); step > 0 ? v <= number(2) : v >= number(2); v += step)
+                    set(&ProgressBar::setValue, v);
+            } else if (word[0] == "hide") {
                 bar.hide();
-            } else if (what == QLatin1String("show")) {
+            } else if (word[0] == "show") {
                 bar.show();
                 QVERIFY(QTest::qWaitForWindowExposed(&bar));
-            } else if (what == QLatin1String("events")) {
-                QCoreApplication::processEvents();
             } else {
-                QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+                QCOMPARE(word[0], QStringLiteral("events"));
+                QCoreApplication::processEvents();
             }
         }
+    }
+
+    void set(void (ProgressBar::*setting)(float), int value) {
+        ++settings;
+        (driver.get()->*setting)(static_cast<float>(value));
     }
 };
 
@@ -160,8 +145,8 @@ class ProgressBarViewTest : public QObject {
         everyValue.play(script + QStringLiteral(";events"));
         viewed.play(script + QStringLiteral(";events"));
 
-        QVERIFY(everyValue.log.paints.size() > 2);
-        QCOMPARE(viewed.log.paints, everyValue.log.paints);
+        QVERIFY(everyValue.paints.size() > 2);
+        QCOMPARE(viewed.paints, everyValue.paints);
         QCOMPARE(viewed.bar.value(), everyValue.bar.value());
         QCOMPARE(viewed.bar.grab().toImage(), everyValue.bar.grab().toImage());
     }
