@@ -16,6 +16,9 @@
 // as well whenever that can matter.
 class ProgressBarView final : public ProgressBar {
   public:
+    // Takes the bar's value as the one it painted last, as it is for a new bar
+    // and for one that painted since its value was last set; from then on it
+    // follows the bar's paints.
     explicit ProgressBarView(QProgressBar& bar);
 
     void setMax(float value) override;
