@@ -110,9 +110,10 @@ struct Window {
     }
 };
 
+// Shown as time per sample, for example "per_sample=5.2ns".
 void reportPerSample(benchmark::State& state) {
-    state.counters["ns_per_sample"] = benchmark::Counter(
-        static_cast<double>(SampleCount) * 1e-9,
+    state.counters["per_sample"] = benchmark::Counter(
+        static_cast<double>(SampleCount),
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
