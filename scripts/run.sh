@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release --target tarvik port_libraries
+cmake --build --preset release --target tarvik
 
 if [ "${1:-}" = "--simulated-port" ]; then
   export LD_LIBRARY_PATH="$PWD/build/release/portsim${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
