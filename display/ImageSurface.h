@@ -37,10 +37,11 @@ class ImageSurface final : public DrawingSurface {
     QPalette palette_;
     QRgb background_;
     QRgb pen_;
-    // Device pixels per unit, composed as the painter composes its window to
-    // viewport scale with the device pixel ratio.
-    double scaleX_;
-    double scaleY_;
+    // 1/64 device pixels per unit: the painter's window to viewport scale
+    // composed with the device pixel ratio, as the painter composes them,
+    // times 64.
+    double subPerUnitX_;
+    double subPerUnitY_;
     float currentX_ = 0.0F;
     float currentY_ = 0.0F;
     PixelRaster raster_;

@@ -7,35 +7,34 @@
 
 namespace {
 
-// Positions in 1/64 pixel; a pixel's own area runs from n * 64 to n * 64 + 63.
-constexpr int Sub = 64;
+constexpr int Sub = 64; // 1/64 pixel
 constexpr int HalfSub = Sub / 2;
 // The slower axis advances in 1/65536 pixel: 1/64 pixel shifted by 10 bits.
 constexpr int SlopeShift = 16;
 constexpr int SubToSlope = 1 << (SlopeShift - 6);
 
-// Truncated toward zero, as the painter cuts a device position.
-int toSub(double v) {
-    return static_cast<int>(v * Sub);
-}
-
 int pixelOfSub(int v) {
     return v >> 6;
-}
-
-// rise / run in 1/65536, truncated toward zero.
-int slopeOf(int rise, int run) {
-    if (rise == 0)
-        return 0;
-    if (std::abs(rise) <= 0x7fff)
-        return rise * (1 << SlopeShift) / run;
-    return static_cast<int>(static_cast<std::int64_t>(rise) * (1 << SlopeShift) / run);
 }
 
 } // namespace
 
 PixelRaster::PixelRaster(std::uint32_t* bits, qsizetype stride, int width, int height)
-    : bits_(bits), stride_(stride), width_(width), height_(height) {}
+    : bits_(bits), stride_(stride), width_(width), height_(height), xLimit_((width + 1.0) * Sub),
+      yLimit_((height + 1.0) * Sub) {}
+
+// rise / run in 1/65536, truncated toward zero.
+int PixelRaster::slope(int rise, int run) {
+    Slope& known = slopes_[(rise & 3) | (rise < 0 ? 4 : 0)];
+    if (known.rise == rise && known.run == run)
+        return known.value;
+    const int value =
+        std::abs(rise) <= 0x7fff
+            ? rise * (1 << SlopeShift) / run
+            : static_cast<int>(static_cast<std::int64_t>(rise) * (1 << SlopeShift) / run);
+    known = {rise, run, value};
+    return value;
+}
 
 void PixelRaster::point(double x, double y, std::uint32_t colour) {
     // Checked before rounding, so that no far-off or undefined position is
@@ -44,8 +43,10 @@ void PixelRaster::point(double x, double y, std::uint32_t colour) {
         return;
     const int column = qRound(x);
     const int row = qRound(y);
-    if (column >= 0 && column < width_ && row >= 0 && row < height_)
+    if (column >= 0 && column < width_ && row >= 0 && row < height_) {
+        overdraw(colour);
         bits_[row * stride_ + column] = colour;
+    }
 }
 
 // Cuts the stroke to a margin of one pixel around the image, in floating
@@ -53,10 +54,10 @@ void PixelRaster::point(double x, double y, std::uint32_t colour) {
 // at the same bounds in the same order; where a stroke is cut decides its
 // pixels, so the order of the steps matters.
 bool PixelRaster::clip(double& x1, double& y1, double& x2, double& y2) const {
-    const double xmin = -1.0;
-    const double xmax = width_ + 1.0;
-    const double ymin = -1.0;
-    const double ymax = height_ + 1.0;
+    const double xmin = Margin;
+    const double xmax = xLimit_;
+    const double ymin = Margin;
+    const double ymax = yLimit_;
 
     if (x1 < xmin) {
         if (x2 <= xmin)
@@ -98,24 +99,15 @@ bool PixelRaster::clip(double& x1, double& y1, double& x2, double& y2) const {
     return true;
 }
 
-void PixelRaster::line(double x1, double y1, double x2, double y2, std::uint32_t colour) {
+void PixelRaster::clippedLine(double x1, double y1, double x2, double y2, std::uint32_t colour) {
     if (!(std::isfinite(x1) && std::isfinite(y1) && std::isfinite(x2) && std::isfinite(y2)))
         return;
-    if (!clip(x1, y1, x2, y2))
-        return;
-    const int sx1 = toSub(x1);
-    const int sy1 = toSub(y1);
-    const int sx2 = toSub(x2);
-    const int sy2 = toSub(y2);
-    if (std::abs(sx2 - sx1) < std::abs(sy2 - sy1))
-        steep(sx1, sy1, sx2, sy2, colour);
-    else if (sx1 != sx2)
-        shallow(sx1, sy1, sx2, sy2, colour);
-    // A stroke shorter than 1/64 pixel in both directions lights nothing.
+    if (clip(x1, y1, x2, y2))
+        stroke(toSub(x1), toSub(y1), toSub(x2), toSub(y2), colour);
 }
 
 // Walks the columns from the one holding x1 to the one holding x2, both ends
-// included (the square caps reach half a pixel beyond each end).
+// included, as for a level stroke.
 void PixelRaster::shallow(int x1, int y1, int x2, int y2, std::uint32_t colour) {
     if (x1 > x2) {
         std::swap(x1, x2);
@@ -123,16 +115,13 @@ void PixelRaster::shallow(int x1, int y1, int x2, int y2, std::uint32_t colour) 
     }
     int column = pixelOfSub(x1);
     const int end = pixelOfSub(x2) + 1;
-    if (y1 == y2) {
-        horizontalRun(pixelOfSub(y1), column, end, colour);
-        return;
-    }
-    const int yinc = slopeOf(y2 - y1, x2 - x1);
+    const int yinc = slope(y2 - y1, x2 - x1);
     // Start half a pixel before x1, then move to where the first column is sampled.
     const int capStart = x1 - HalfSub;
     const int sampleOffset = yinc > 0 ? HalfSub : 0;
     int y = y1 * SubToSlope - (yinc >> 1);
     y += ((column * Sub + sampleOffset - capStart) * yinc) >> 6;
+    overdraw(colour);
     for (; column < end; ++column, y += yinc) {
         const int row = y >> SlopeShift;
         if (column >= 0 && column < width_ && row >= 0 && row < height_)
@@ -152,16 +141,19 @@ void PixelRaster::steep(int x1, int y1, int x2, int y2, std::uint32_t colour) {
         verticalRun(pixelOfSub(x1), row, end, colour);
         return;
     }
-    const int xinc = slopeOf(x2 - x1, y2 - y1);
+    const int xinc = slope(x2 - x1, y2 - y1);
     const int capStart = y1 - HalfSub;
     const int sampleOffset = xinc > 0 ? HalfSub : 0;
     int x = x1 * SubToSlope - (xinc >> 1);
     x += ((row * Sub + sampleOffset - capStart) * xinc) >> 6;
 
-    // The renderer's level changes are nearly vertical and lie inside the
-    // image: those go without a bounds check per pixel.
     const int firstColumn = x >> SlopeShift;
     const int lastColumn = (x + (end - 1 - row) * xinc) >> SlopeShift;
+    if (firstColumn == lastColumn) {
+        verticalRun(firstColumn, row, end, colour);
+        return;
+    }
+    overdraw(colour);
     if (row >= 0 && end <= height_ && std::min(firstColumn, lastColumn) >= 0 &&
         std::max(firstColumn, lastColumn) < width_) {
         std::uint32_t* pixel = bits_ + row * stride_;
@@ -176,24 +168,20 @@ void PixelRaster::steep(int x1, int y1, int x2, int y2, std::uint32_t colour) {
     }
 }
 
-// Columns from ... to - 1 of one row.
-void PixelRaster::horizontalRun(int row, int from, int to, std::uint32_t colour) {
-    if (row < 0 || row >= height_)
-        return;
-    from = std::max(from, 0);
-    to = std::min(to, width_);
-    std::uint32_t* pixels = bits_ + row * stride_;
-    for (int column = from; column < to; ++column)
-        pixels[column] = colour;
-}
-
 // Rows from ... to - 1 of one column.
 void PixelRaster::verticalRun(int column, int from, int to, std::uint32_t colour) {
     if (column < 0 || column >= width_)
         return;
     from = std::max(from, 0);
     to = std::min(to, height_);
+    if (from >= to)
+        return;
+    if (column == lastRun_.column && colour == lastRun_.colour && from >= lastRun_.from &&
+        to <= lastRun_.to)
+        return;
+    overdraw(colour);
     std::uint32_t* pixel = bits_ + from * stride_ + column;
     for (int row = from; row < to; ++row, pixel += stride_)
         *pixel = colour;
+    lastRun_ = {column, from, to, colour};
 }
