@@ -247,7 +247,7 @@ class PictureFidelityTest : public QObject {
     void strokes_data() {
         QTest::addColumn<int>("scenario");
         QTest::addColumn<qreal>("devicePixelRatio");
-        for (const qreal ratio : {1.0, 2.0})
+        for (const qreal ratio : {1.0, 1.5, 2.0})
             for (std::size_t i = 0; i < std::size(Scenarios); ++i)
                 QTest::addRow("%s, ratio %g", Scenarios[i].name, ratio)
                     << static_cast<int>(i) << ratio;
