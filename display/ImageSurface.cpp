@@ -9,10 +9,10 @@
 
 namespace {
 
-// The painter takes a stroke whose ends compare equal as QPointF for a point.
+// The painter draws a stroke whose ends compare equal as QPointF as a point.
 // That comparison allows a relative difference of 1e-12, which no two
 // different single-precision values come within, and an absolute one of
-// 1e-12 next to zero; so it is this, at the cost of a comparison or two.
+// 1e-12 next to zero; for single-precision ends it comes down to this.
 bool sameCoordinate(float a, float b) {
     return a == b || ((a == 0.0F || b == 0.0F) && qFuzzyIsNull(double(a) - double(b)));
 }

@@ -6,11 +6,11 @@
 
 // Draws strokes and points straight into the rows of a 32-bit image,
 // choosing the pixels that QPainter's aliased one-pixel cosmetic pen with
-// square caps chooses for the same stroke: the
-// positions are cut to 1/64 pixel, the longer axis is walked one whole pixel
-// at a time from half a pixel before the start to half a pixel past the end,
-// and the other axis follows in 1/65536 pixel steps. Nothing outside the
-// image is read or written.
+// square caps chooses for the same stroke: the positions are cut to 1/64
+// pixel, the longer axis is walked one whole pixel at a time from half a
+// pixel before the start to half a pixel past the end, and the other axis
+// follows in 1/65536 pixel steps. Nothing outside the image is read or
+// written.
 //
 // The renderer draws some 135,000 strokes per redraw, most of them a
 // fraction of a pixel long and level, so the path for a stroke that lies
