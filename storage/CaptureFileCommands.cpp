@@ -21,8 +21,6 @@ CaptureFileCommands::CaptureFileCommands(ProgramState& state, CommonDialog& dial
                                          ProgressBar& progress, std::function<void()> previousPage)
     : state_(state), dialog_(dialog), progress_(progress), previousPage_(std::move(previousPage)) {}
 
-CaptureFileCommands::~CaptureFileCommands() = default;
-
 void CaptureFileCommands::load() {
     if (!dialog_.ShowOpen(QString::fromLatin1(LoadFilter), FirstFileType))
         return;

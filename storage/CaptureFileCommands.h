@@ -15,9 +15,6 @@ class CaptureFileCommands {
     // previousPage is the "<" command, with which every complete load ends.
     CaptureFileCommands(ProgramState& state, CommonDialog& dialog, ProgressBar& progress,
                         std::function<void()> previousPage);
-    ~CaptureFileCommands();
-    CaptureFileCommands(const CaptureFileCommands&) = delete;
-    CaptureFileCommands& operator=(const CaptureFileCommands&) = delete;
 
     // Reads the chosen file into both buffers and shows it one page before the
     // view. A file that cannot be opened or read changes nothing at all.
