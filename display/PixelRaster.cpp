@@ -24,7 +24,7 @@ PixelRaster::PixelRaster(std::uint32_t* bits, qsizetype stride, int width, int h
       yLimit_((height + 1.0) * Sub) {}
 
 // rise / run in 1/65536, truncated toward zero.
-int PixelRaster::slope(int rise, int run) {
+inline int PixelRaster::slope(int rise, int run) {
     Slope& known = slopes_[(rise & 3) | (rise < 0 ? 4 : 0)];
     if (known.rise == rise && known.run == run)
         return known.value;
@@ -106,6 +106,24 @@ void PixelRaster::clippedLine(double x1, double y1, double x2, double y2, std::u
         stroke(toSub(x1), toSub(y1), toSub(x2), toSub(y2), colour);
 }
 
+// Rows from ... to - 1 of one column.
+inline void PixelRaster::verticalRun(int column, int from, int to, std::uint32_t colour) {
+    if (column < 0 || column >= width_)
+        return;
+    from = std::max(from, 0);
+    to = std::min(to, height_);
+    if (from >= to)
+        return;
+    if (column == lastRun_.column && colour == lastRun_.colour && from >= lastRun_.from &&
+        to <= lastRun_.to)
+        return;
+    overdraw(colour);
+    std::uint32_t* pixel = bits_ + from * stride_ + column;
+    for (int row = from; row < to; ++row, pixel += stride_)
+        *pixel = colour;
+    lastRun_ = {column, from, to, colour};
+}
+
 // Walks the columns from the one holding x1 to the one holding x2, both ends
 // included, as for a level stroke.
 void PixelRaster::shallow(int x1, int y1, int x2, int y2, std::uint32_t colour) {
@@ -166,22 +184,4 @@ void PixelRaster::steep(int x1, int y1, int x2, int y2, std::uint32_t colour) {
         if (column >= 0 && column < width_ && row >= 0 && row < height_)
             bits_[row * stride_ + column] = colour;
     }
-}
-
-// Rows from ... to - 1 of one column.
-void PixelRaster::verticalRun(int column, int from, int to, std::uint32_t colour) {
-    if (column < 0 || column >= width_)
-        return;
-    from = std::max(from, 0);
-    to = std::min(to, height_);
-    if (from >= to)
-        return;
-    if (column == lastRun_.column && colour == lastRun_.colour && from >= lastRun_.from &&
-        to <= lastRun_.to)
-        return;
-    overdraw(colour);
-    std::uint32_t* pixel = bits_ + from * stride_ + column;
-    for (int row = from; row < to; ++row, pixel += stride_)
-        *pixel = colour;
-    lastRun_ = {column, from, to, colour};
 }

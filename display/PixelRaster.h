@@ -122,8 +122,10 @@ class PixelRaster {
     bool clip(double& x1, double& y1, double& x2, double& y2) const;
     void shallow(int x1, int y1, int x2, int y2, std::uint32_t colour);
     void steep(int x1, int y1, int x2, int y2, std::uint32_t colour);
-    void verticalRun(int column, int from, int to, std::uint32_t colour);
-    int slope(int rise, int run);
+    // Inline, in the one file that calls them: they are on the way of every
+    // level change.
+    inline void verticalRun(int column, int from, int to, std::uint32_t colour);
+    inline int slope(int rise, int run);
 
     std::uint32_t* bits_ = nullptr;
     qsizetype stride_ = 0;
