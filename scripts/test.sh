@@ -16,7 +16,7 @@ ctest --preset ci
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
-ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset sanitize
+UBSAN_OPTIONS=print_stacktrace=1 ctest --preset sanitize
 
 echo "== Settings-file fuzzer"
 tests/fuzz/run-settings-fuzzer.sh 60

@@ -22,15 +22,12 @@ struct Redraw {
     }
 
     // Level drawn for trace t (0 ... 12) at x, read from the segment ending there.
-    float levelAt(int trace, int x) const {
-        const auto& s = strokes(trace);
-        return x == 1 ? s.front().y2 : s.at(static_cast<std::size_t>(x - 1)).y2;
-    }
+    // The zero-length start of a trace ends at x = 1 as every later segment ends at its x.
+    float levelAt(int trace, int x) const { return stroke(trace, x).y2; }
 
     // The strokes of one trace: its zero-length start, then one per x = 2 ... 10239.
-    std::vector<RecordingSurface::Stroke> strokes(int trace) const {
-        const auto begin = surface.strokes.begin() + trace * 10239;
-        return {begin, begin + 10239};
+    const RecordingSurface::Stroke& stroke(int trace, int x) const {
+        return surface.strokes.at(static_cast<std::size_t>(trace * 10239 + x - 1));
     }
 };
 
@@ -116,10 +113,9 @@ class TraceRendererTest : public QObject {
         }
         QCOMPARE(redraw.surface.strokes.size(), std::size_t{13 * 10239});
         for (int trace = 0; trace < 13; ++trace) {
-            const auto strokes = redraw.strokes(trace);
-            QCOMPARE(strokes.front().pen, 0);
+            QCOMPARE(redraw.stroke(trace, 1).pen, 0);
             for (int x = 2; x <= 10239; ++x) {
-                const auto& s = strokes[static_cast<std::size_t>(x - 1)];
+                const auto& s = redraw.stroke(trace, x);
                 if (s.x1 != float(x - 1) || s.x2 != float(x) || s.pen != Colours.line)
                     QFAIL(qPrintable(QStringLiteral("trace %1 x %2").arg(trace).arg(x)));
             }
