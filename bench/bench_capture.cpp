@@ -7,6 +7,7 @@
 
 #include "Capture.h"
 #include "ClassicLook.h"
+#include "EveryValueProgressBar.h"
 #include "ProgressBarView.h"
 
 #include <benchmark/benchmark.h>
@@ -77,18 +78,6 @@ class NoDisplay final : public ProgressBar {
     void setMax(float) override {}
     void setMin(float) override {}
     void setValue(float) override {}
-};
-
-// What the loop would cost handing every value straight to the bar.
-class EveryValue final : public ProgressBar {
-  public:
-    explicit EveryValue(QProgressBar& bar) : bar_(bar) {}
-    void setMax(float value) override { bar_.setMaximum(static_cast<int>(value)); }
-    void setMin(float value) override { bar_.setMinimum(static_cast<int>(value)); }
-    void setValue(float value) override { bar_.setValue(static_cast<int>(value)); }
-
-  private:
-    QProgressBar& bar_;
 };
 
 enum class Look { Classic, Default };
@@ -182,7 +171,7 @@ void BM_CaptureSettingEveryValue(benchmark::State& state) {
     auto program = std::make_unique<ProgramState>();
     FreePort port;
     Window window(Look::Classic);
-    EveryValue progress(*window.bar);
+    EveryValueProgressBar progress(*window.bar);
     for (auto _ : state) {
         CaptureSamples(*program, port, progress);
         benchmark::DoNotOptimize(program->dataSamples.data());

@@ -8,6 +8,7 @@
 #include "CaptureFileCommands.h"
 #include "CaptureTransfer.h"
 #include "ImageSurface.h"
+#include "MedianReporter.h"
 #include "Navigation.h"
 #include "ProgressBarView.h"
 #include "TraceRenderer.h"
@@ -126,21 +127,6 @@ void plainWrite(benchmark::State& run, Window* window) {
             run.SkipWithError("write failed");
     }
 }
-
-// Reports as the console does and keeps the median wall time of each.
-class MedianReporter final : public benchmark::ConsoleReporter {
-  public:
-    std::map<std::string, double> medians; // name -> milliseconds
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.aggregate_name == "median")
-                medians[run.run_name.function_name] =
-                    run.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(run.time_unit) /
-                    benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond);
-    }
-};
 
 } // namespace
 

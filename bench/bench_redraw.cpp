@@ -4,6 +4,7 @@
 // how many times faster the fast surface is on each.
 
 #include "ImageSurface.h"
+#include "MedianReporter.h"
 #include "PainterSurface.h"
 #include "ProgramState.h"
 #include "TraceRenderer.h"
@@ -89,22 +90,6 @@ template <typename Surface> void redraw(benchmark::State& run, ProgramState* sta
         benchmark::ClobberMemory();
     }
 }
-
-// Reports as the console does and keeps the median wall time of each
-// benchmark for the closing comparison.
-class MedianReporter final : public benchmark::ConsoleReporter {
-  public:
-    std::map<std::string, double> medians; // name -> milliseconds
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.aggregate_name == "median")
-                medians[run.run_name.function_name] =
-                    run.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(run.time_unit) /
-                    benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond);
-    }
-};
 
 std::string benchmarkName(const char* surface, const Capture& capture, const View& view) {
     return std::string(surface) + "/" + capture.name + "/" + view.name;

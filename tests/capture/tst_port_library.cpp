@@ -2,23 +2,15 @@
 // folder of the simulated port's libraries, as for a user without a port.
 
 #include "Capture.h"
+#include "LoadedLibrary.h"
 #include "PortLibrary.h"
 #include "RecordingProgressBar.h"
 
 #include <QTest>
 
-#include <dlfcn.h>
-
 #include <memory>
 
 namespace {
-
-bool isLoaded(const char* fileName) {
-    void* handle = dlopen(fileName, RTLD_NOW | RTLD_NOLOAD);
-    if (handle)
-        dlclose(handle);
-    return handle != nullptr;
-}
 
 std::unique_ptr<ProgramState> captureThrough(PortDevice& port) {
     auto state = std::make_unique<ProgramState>();

@@ -1,4 +1,5 @@
 #include "ClassicLook.h"
+#include "EveryValueProgressBar.h"
 #include "ProgressBarView.h"
 
 #include <QEvent>
@@ -21,18 +22,6 @@ char* toString(const Paint& paint) {
     return QTest::toString(
         QStringLiteral("value %1 after setting %2").arg(paint.value).arg(paint.setting));
 }
-
-// The bar given every value as it is, the way the comparison starts from.
-class EveryValue final : public ProgressBar {
-  public:
-    explicit EveryValue(QProgressBar& bar) : bar_(bar) {}
-    void setMax(float value) override { bar_.setMaximum(static_cast<int>(value)); }
-    void setMin(float value) override { bar_.setMinimum(static_cast<int>(value)); }
-    void setValue(float value) override { bar_.setValue(static_cast<int>(value)); }
-
-  private:
-    QProgressBar& bar_;
-};
 
 // A 673 x 12 bar, a way to drive it, and its paints.
 struct Subject : QObject {
@@ -134,7 +123,7 @@ class ProgressBarViewTest : public QObject {
         QFETCH(bool, textVisible);
         QFETCH(bool, classic);
         Subject everyValue(textVisible, classic);
-        everyValue.driver = std::make_unique<EveryValue>(everyValue.bar);
+        everyValue.driver = std::make_unique<EveryValueProgressBar>(everyValue.bar);
         Subject viewed(textVisible, classic);
         viewed.driver = std::make_unique<ProgressBarView>(viewed.bar);
         for (Subject* s : {&everyValue, &viewed}) {

@@ -2,22 +2,14 @@
 // simulated port's libraries found on LD_LIBRARY_PATH.
 
 #include "FormHarness.h"
+#include "LoadedLibrary.h"
 #include "PortLibrary.h"
 #include "TraceArea.h"
 
 #include <QLabel>
 #include <QProgressBar>
 
-#include <dlfcn.h>
-
 namespace {
-
-bool isLoaded(const char* fileName) {
-    void* handle = dlopen(fileName, RTLD_NOW | RTLD_NOLOAD);
-    if (handle)
-        dlclose(handle);
-    return handle != nullptr;
-}
 
 QByteArray bytesOf(const SampleBuffer& buffer) {
     return QByteArray(reinterpret_cast<const char*>(buffer.data()), SampleCount + 1);

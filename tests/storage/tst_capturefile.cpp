@@ -3,6 +3,7 @@
 #include "FailingDevice.h"
 #include "RecordingProgressBar.h"
 #include "ScriptedDialogs.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,24 +24,6 @@ namespace {
 const QStringList ProgressStart{QStringLiteral("max 2048000"), QStringLiteral("min 1"),
                                 QStringLiteral("value 1"), QStringLiteral("value 1"),
                                 QStringLiteral("value 2")};
-
-// Each byte its offset modulo 256.
-QByteArray countingBytes(qint64 size) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (qint64 k = 0; k < size; ++k)
-        bytes[k] = static_cast<char>(k & 0xFF);
-    return bytes;
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Both buffers, index 0 included.
 QByteArray buffers(const ProgramState& state) {

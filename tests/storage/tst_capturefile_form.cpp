@@ -3,6 +3,7 @@
 #include "Form1.h"
 #include "FormHarness.h"
 #include "QtDialogs.h"
+#include "TestFiles.h"
 #include "TraceArea.h"
 
 #include <QApplication>
@@ -16,18 +17,6 @@
 #include <functional>
 
 namespace {
-
-QByteArray countingBytes(qint64 size) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (qint64 k = 0; k < size; ++k)
-        bytes[k] = static_cast<char>(k & 0xFF);
-    return bytes;
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 struct BarState {
     int minimum, maximum, value;

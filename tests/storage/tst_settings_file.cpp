@@ -1,6 +1,7 @@
 #include "FakeSettingsWindow.h"
 #include "ProgramState.h"
 #include "Settings.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,24 +16,6 @@ namespace {
 using Colours = std::array<ColourValue, 3>;
 constexpr Colours DesignColours{FakeSettingsWindow::DesignLine, FakeSettingsWindow::DesignNul,
                                 FakeSettingsWindow::DesignBack};
-
-QByteArray lines(std::initializer_list<const char*> fields) {
-    QByteArray text;
-    for (const char* field : fields)
-        text += QByteArray(field) + "\r\n";
-    return text;
-}
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(content), content.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -49,42 +32,44 @@ class SettingsFileTest : public QObject {
         QTest::addColumn<float>("left");
         QTest::addColumn<Colours>("colours");
 
-        QTest::newRow("as written")
-            << lines({R"("")", R"(" 1440")", R"(" 2880")", R"(" 65280")", R"(" 255")", R"(" 0")"})
-            << "" << 1440.0F << 2880.0F << Colours{65280, 255, 0};
+        QTest::newRow("as written") << crlfLines({R"("")", R"(" 1440")", R"(" 2880")",
+                                                  R"(" 65280")", R"(" 255")", R"(" 0")"})
+                                    << "" << 1440.0F << 2880.0F << Colours{65280, 255, 0};
         QTest::newRow("negative position, system colour")
-            << lines({R"("rig 2, bench")", R"("-120")", R"(" 30")", R"("-2147483641")", R"(" 255")",
-                      R"(" 0")"})
+            << crlfLines({R"("rig 2, bench")", R"("-120")", R"(" 30")", R"("-2147483641")",
+                          R"(" 255")", R"(" 0")"})
             << "rig 2, bench" << -120.0F << 30.0F << Colours{MenuTextColour, 255, 0};
-        QTest::newRow("ends after field 3") << lines({R"("kept")", R"(" 1440")", R"(" 2880")"})
+        QTest::newRow("ends after field 3") << crlfLines({R"("kept")", R"(" 1440")", R"(" 2880")"})
                                             << "kept" << 10.0F << 10.0F << DesignColours;
         QTest::newRow("ends after field 5")
-            << lines({R"("")", R"(" 1440")", R"(" 2880")", R"(" 65280")", R"(" 255")"}) << ""
+            << crlfLines({R"("")", R"(" 1440")", R"(" 2880")", R"(" 65280")", R"(" 255")"}) << ""
             << 10.0F << 10.0F << Colours{65280, 255, FakeSettingsWindow::DesignBack};
         QTest::newRow("empty file") << QByteArray() << "" << 10.0F << 10.0F << DesignColours;
         QTest::newRow("halves to even")
-            << lines({R"("")", R"(" 15")", R"(" 15")", R"(" 255.5")", R"(" 254.5")", R"(" 0")"})
+            << crlfLines({R"("")", R"(" 15")", R"(" 15")", R"(" 255.5")", R"(" 254.5")", R"(" 0")"})
             << "" << 15.0F << 15.0F << Colours{256, 254, 0};
         QTest::newRow("colour beyond 32 bits")
-            << lines({R"("")", R"(" 1440")", R"(" 2880")", R"(" 65280")", R"(" 4294967296")",
-                      R"(" 0")"})
+            << crlfLines({R"("")", R"(" 1440")", R"(" 2880")", R"(" 65280")", R"(" 4294967296")",
+                          R"(" 0")"})
             << "" << 10.0F << 10.0F
             << Colours{65280, FakeSettingsWindow::DesignNul, FakeSettingsWindow::DesignBack};
         QTest::newRow("position beyond single precision")
-            << lines({R"("")", R"(" 1E39")", R"(" 2880")", R"(" 65280")", R"(" 255")", R"(" 0")"})
+            << crlfLines(
+                   {R"("")", R"(" 1E39")", R"(" 2880")", R"(" 65280")", R"(" 255")", R"(" 0")"})
             << "" << 10.0F << 10.0F << DesignColours;
         QTest::newRow("word as position")
-            << lines({R"("")", R"("top")", R"(" 2880")", R"(" 65280")", R"(" 255")", R"(" 0")"})
+            << crlfLines({R"("")", R"("top")", R"(" 2880")", R"(" 65280")", R"(" 255")", R"(" 0")"})
             << "" << 0.0F << 2880.0F << Colours{65280, 255, 0};
-        QTest::newRow("unquoted fields") << lines({"hello", "1440", "2880", "65280", "255", "0"})
-                                         << "hello" << 1440.0F << 2880.0F << Colours{65280, 255, 0};
+        QTest::newRow("unquoted fields")
+            << crlfLines({"hello", "1440", "2880", "65280", "255", "0"}) << "hello" << 1440.0F
+            << 2880.0F << Colours{65280, 255, 0};
         QTest::newRow("first line with a comma shifts the fields")
-            << lines(
+            << crlfLines(
                    {"hello,1440", R"(" 2880")", R"(" 100")", R"(" 65280")", R"(" 255")", R"(" 0")"})
             << "hello" << 1440.0F << 2880.0F << Colours{100, 65280, 255};
         QTest::newRow("extra fields ignored")
-            << lines({R"("")", R"(" 1440")", R"(" 2880")", R"(" 65280")", R"(" 255")", R"(" 0")",
-                      R"(" 7")", R"("more")"})
+            << crlfLines({R"("")", R"(" 1440")", R"(" 2880")", R"(" 65280")", R"(" 255")",
+                          R"(" 0")", R"(" 7")", R"("more")"})
             << "" << 1440.0F << 2880.0F << Colours{65280, 255, 0};
     }
 
@@ -96,7 +81,7 @@ class SettingsFileTest : public QObject {
         QFETCH(Colours, colours);
 
         QTemporaryDir dir;
-        writeFile(dir.filePath(QStringLiteral("Tarvik.INI")), content);
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("Tarvik.INI")), content));
         ProgramState state;
         FakeSettingsWindow window;
         LoadSettings(state, window, dir.path());
@@ -122,7 +107,7 @@ class SettingsFileTest : public QObject {
     void save() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Tarvik.INI"));
-        writeFile(path, QByteArray(5000, 'x'));
+        QVERIFY(writeFile(path, QByteArray(5000, 'x')));
         ProgramState state;
         state.appDir = dir.path();
         FakeSettingsWindow window;

@@ -4,6 +4,7 @@
 #include "Form1.h"
 #include "ProgramState.h"
 #include "ScriptedDialogs.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,24 +37,6 @@ struct Run {
     }
 };
 
-QByteArray lines(std::initializer_list<const char*> fields) {
-    QByteArray text;
-    for (const char* field : fields)
-        text += QByteArray(field) + "\r\n";
-    return text;
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(content), content.size());
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Colours)
@@ -82,8 +65,9 @@ class SettingsWindowTest : public QObject {
         run.dialogs.colourAnswers.push_back(rgbColour(1, 2, 3));
         QTest::mouseClick(&run.form->swatchLine(), Qt::LeftButton);
         QVERIFY(run.form->close());
-        QCOMPARE(readFile(settingsPath()), lines({R"("")", R"(" 15")", R"(" 15")", R"(" 197121")",
-                                                  R"(" 16711680")", R"(" 0")"}));
+        QCOMPARE(readFile(settingsPath()),
+                 crlfLines({R"("")", R"(" 15")", R"(" 15")", R"(" 197121")", R"(" 16711680")",
+                            R"(" 0")"}));
     }
 
     void startUp_data() {
@@ -92,22 +76,24 @@ class SettingsWindowTest : public QObject {
         QTest::addColumn<Colours>("colours");
         QTest::addColumn<QByteArray>("written");
 
-        const QByteArray full = lines({R"("rig 2, bench")", R"(" 1440")", R"(" 2880")", R"(" 255")",
-                                       R"("-2147483641")", R"(" 65280")"});
+        const QByteArray full = crlfLines({R"("rig 2, bench")", R"(" 1440")", R"(" 2880")",
+                                           R"(" 255")", R"("-2147483641")", R"(" 65280")"});
         QTest::newRow("written back unchanged")
             << full << QPoint(192, 96) << Colours{255, MenuTextColour, 65280} << full;
         QTest::newRow("position between pixels")
-            << lines({R"("")", R"(" 1450")", R"(" 2880")", R"(" 255")", R"(" 0")", R"(" 0")"})
+            << crlfLines({R"("")", R"(" 1450")", R"(" 2880")", R"(" 255")", R"(" 0")", R"(" 0")"})
             << QPoint(192, 97) << Colours{255, 0, 0}
-            << lines({R"("")", R"(" 1455")", R"(" 2880")", R"(" 255")", R"(" 0")", R"(" 0")"});
+            << crlfLines({R"("")", R"(" 1455")", R"(" 2880")", R"(" 255")", R"(" 0")", R"(" 0")"});
         QTest::newRow("colour the swatch refuses")
-            << lines({R"("")", R"(" 1440")", R"(" 2880")", R"(" 255")", R"(" 65280")", R"("-1")"})
+            << crlfLines(
+                   {R"("")", R"(" 1440")", R"(" 2880")", R"(" 255")", R"(" 65280")", R"("-1")"})
             << QPoint(1, 1) << Colours{255, 65280, DesignBack}
-            << lines({R"("")", R"(" 15")", R"(" 15")", R"(" 255")", R"(" 65280")", R"(" 0")"});
+            << crlfLines({R"("")", R"(" 15")", R"(" 15")", R"(" 255")", R"(" 65280")", R"(" 0")"});
         QTest::newRow("position beyond any screen")
-            << lines({R"("x")", R"(" 1E7")", R"(" 2880")", R"(" 255")", R"(" 65280")", R"(" 0")"})
+            << crlfLines(
+                   {R"("x")", R"(" 1E7")", R"(" 2880")", R"(" 255")", R"(" 65280")", R"(" 0")"})
             << QPoint(1, 1) << Colours{DesignLine, DesignNul, DesignBack}
-            << lines(
+            << crlfLines(
                    {R"("x")", R"(" 15")", R"(" 15")", R"(" 49152")", R"(" 16711680")", R"(" 0")"});
     }
 
@@ -117,7 +103,7 @@ class SettingsWindowTest : public QObject {
         QFETCH(Colours, colours);
         QFETCH(QByteArray, written);
 
-        writeFile(settingsPath(), content);
+        QVERIFY(writeFile(settingsPath(), content));
         Run run;
         QCOMPARE(run.form->frameGeometry().topLeft(), position);
         QCOMPARE(run.colours(), colours);
