@@ -14,34 +14,45 @@ bool isSeparator(char c) {
 
 } // namespace
 
+bool SettingsFieldReader::getChar(char& c) {
+    if (budget_ == 0) {
+        overran_ = !file_.atEnd();
+        return false;
+    }
+    --budget_;
+    return file_.getChar(&c);
+}
+
 std::optional<QByteArray> SettingsFieldReader::next() {
     char c = 0;
     do {
-        if (!file_.getChar(&c))
+        if (!getChar(c))
             return std::nullopt;
     } while (c == ' ' || isLineEnd(c));
 
     QByteArray field;
     if (c == '"') {
-        while (file_.getChar(&c) && c != '"')
+        while (getChar(c) && c != '"')
             field += c;
         skipPastSeparator();
-        return field;
+    } else {
+        do {
+            if (isSeparator(c))
+                break;
+            if (c == '"') {
+                skipPastSeparator();
+                break;
+            }
+            field += c;
+        } while (getChar(c));
     }
-    do {
-        if (isSeparator(c))
-            return field;
-        if (c == '"') {
-            skipPastSeparator();
-            return field;
-        }
-        field += c;
-    } while (file_.getChar(&c));
+    if (overran_)
+        return std::nullopt;
     return field;
 }
 
 void SettingsFieldReader::skipPastSeparator() {
     char c = 0;
-    while (file_.getChar(&c) && !isSeparator(c)) {
+    while (getChar(c) && !isSeparator(c)) {
     }
 }

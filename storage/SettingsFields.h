@@ -15,15 +15,25 @@ class QIODevice;
 // A double quote inside an unquoted field ends its text there (the rest, up to
 // the comma or line end, is passed over): the file has no way to write a quote
 // inside a field, so a text holding one could not be written back as read.
+//
+// A real settings file is a few dozen bytes. One that runs on past
+// MaxSettingsBytes (a link to an endless device, say) is taken as ending
+// there, before the field it was in, so that it cannot hang the start-up or
+// fill the memory.
 class SettingsFieldReader {
   public:
+    static constexpr qint64 MaxSettingsBytes = 1 << 20;
+
     explicit SettingsFieldReader(QIODevice& file) : file_(file) {}
 
-    // Nothing when the file ends before another field begins.
+    // Nothing when the file ends before another field is complete.
     std::optional<QByteArray> next();
 
   private:
+    bool getChar(char& c);
     void skipPastSeparator();
 
     QIODevice& file_;
+    qint64 budget_ = MaxSettingsBytes;
+    bool overran_ = false;
 };

@@ -62,6 +62,12 @@ class SettingsReaderTest : public QObject {
         QTest::newRow("bytes kept as they are")
             << QByteArray("\"\xE9\x00\xFF\"", 5) << QByteArrayList{QByteArray("\xE9\x00\xFF", 3)};
         QTest::newRow("empty file") << QByteArray() << QByteArrayList{};
+        const QByteArray endless(SettingsFieldReader::MaxSettingsBytes, 'x');
+        QTest::newRow("field running past the size limit")
+            << QByteArray("\"a\"\r\n" + endless) << QByteArrayList{"a"};
+        QTest::newRow("file of exactly the size limit")
+            << QByteArray("a," + endless.left(SettingsFieldReader::MaxSettingsBytes - 2))
+            << QByteArrayList{"a", endless.left(SettingsFieldReader::MaxSettingsBytes - 2)};
     }
 
     void fields() {
