@@ -7,9 +7,10 @@
 
 namespace {
 
-// Whole pairs a save hands to the device at once. Going through QIODevice a
-// byte at a time would cost a call per byte, and a block this size stays on
-// the stack.
+// Pairs moved between the file and the buffers before the progress bar is
+// given their values. A save hands each block to the device at once: going
+// through QIODevice a byte at a time would cost a call per byte, and a block
+// this size stays on the stack.
 constexpr std::int32_t PairsPerBlock = 16 * 1024;
 static_assert(SampleCount % PairsPerBlock == 0);
 
@@ -52,10 +53,13 @@ bool ReadCapture(QIODevice& device, CaptureImage& scratch, ProgramState& state,
     std::uint8_t* status = state.statusSamples.data();
     std::uint8_t* data = state.dataSamples.data();
     const std::uint8_t* pair = scratch.data();
-    for (std::int32_t i = 1; i <= SampleCount; ++i, pair += 2) {
-        status[i] = pair[0];
-        data[i] = pair[1];
-        progress.setValue(static_cast<float>(i));
+    for (std::int32_t first = 1; first <= SampleCount; first += PairsPerBlock) {
+        const std::int32_t last = first + PairsPerBlock - 1;
+        for (std::int32_t i = first; i <= last; ++i, pair += 2) {
+            status[i] = pair[0];
+            data[i] = pair[1];
+        }
+        progress.setValues(first, last);
     }
     return true;
 }
@@ -67,11 +71,12 @@ bool WriteCapture(const ProgramState& state, QIODevice& device, ProgressBar& pro
     std::array<char, 2 * PairsPerBlock> block;
     for (std::int32_t first = 1; first <= SampleCount; first += PairsPerBlock) {
         char* pair = block.data();
-        for (std::int32_t i = first; i < first + PairsPerBlock; ++i, pair += 2) {
+        const std::int32_t last = first + PairsPerBlock - 1;
+        for (std::int32_t i = first; i <= last; ++i, pair += 2) {
             pair[0] = static_cast<char>(status[i]);
             pair[1] = static_cast<char>(data[i]);
-            progress.setValue(static_cast<float>(i));
         }
+        progress.setValues(first, last);
         if (!writeAll(device, block.data(), qint64(block.size())))
             return false;
     }

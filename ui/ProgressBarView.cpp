@@ -62,6 +62,22 @@ void ProgressBarView::setMin(float value) {
     openEverything();
 }
 
+// The values inside the quiet stretch are passed over in one step: none of
+// them would make the bar paint, and only the last one needs remembering.
+void ProgressBarView::setValues(std::int32_t first, std::int32_t last) {
+    for (qint64 v = first; v <= last;) {
+        if (v > quietFrom_ && v < quietTo_) {
+            const qint64 quietEnd = std::min<qint64>(last, quietTo_ - 1);
+            wanted_ = static_cast<int>(quietEnd);
+            v = quietEnd + 1;
+        } else {
+            wanted_ = static_cast<int>(v);
+            pass(wanted_);
+            ++v;
+        }
+    }
+}
+
 void ProgressBarView::pass(int value) {
     const bool shouldPaint = value != bar_.value() && value >= bar_.minimum() &&
                              value <= bar_.maximum() && !(value > quietFrom_ && value < quietTo_);

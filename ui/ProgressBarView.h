@@ -31,6 +31,7 @@ class ProgressBarView final : public ProgressBar {
             return;
         pass(v);
     }
+    void setValues(std::int32_t first, std::int32_t last) override;
 
   private:
     // Remembers the value the bar shows whenever it paints.

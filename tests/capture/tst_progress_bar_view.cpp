@@ -7,6 +7,8 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -29,6 +31,9 @@ struct Subject : QObject {
     long long settings = 0;
     QList<Paint> paints;
     std::unique_ptr<ProgressBar> driver;
+    // While a block of values is set at once: the settings before it and its
+    // first value, from which a paint's own setting follows.
+    std::optional<std::pair<long long, int>> block;
 
     Subject(bool textVisible, bool classic) {
         bar.resize(673, 12);
@@ -40,12 +45,14 @@ struct Subject : QObject {
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint)
-            paints << Paint{settings, bar.value()};
+            paints << Paint{block ? block->first + bar.value() - block->second + 1 : settings,
+                            bar.value()};
         return QObject::eventFilter(watched, event);
     }
 
-    // Runs "max N", "min N", "value N", "run FROM TO [STEP]", "hide", "show"
-    // and "events" (what the event loop does between two commands).
+    // Runs "max N", "min N", "value N", "run FROM TO [STEP]", "values FROM TO"
+    // (a block set at once), "hide", "show" and "events" (what the event loop
+    // does between two commands).
     void play(const QString& script) {
         for (const QString& step : script.split(';', Qt::SkipEmptyParts)) {
             const QStringList word = step.split(' ', Qt::SkipEmptyParts);
@@ -60,6 +67,11 @@ struct Subject : QObject {
                 const int step = word.size() > 3 ? number(3) : number(2) >= number(1) ? 1 : -1;
                 for (int v = number(1); step > 0 ? v <= number(2) : v >= number(2); v += step)
                     set(&ProgressBar::setValue, v);
+            } else if (word[0] == "values") {
+                block.emplace(settings, number(1));
+                driver->setValues(number(1), number(2));
+                block.reset();
+                settings += std::max(number(2) - number(1) + 1, 0);
             } else if (word[0] == "hide") {
                 bar.hide();
             } else if (word[0] == "show") {
@@ -113,6 +125,10 @@ class ProgressBarViewTest : public QObject {
             << QStringLiteral("max 1000; min 1; value 1; value 3; max 3; min 1; value 3; events;"
                               "max 1000; value 2; min 2; value 2;")
             << false << false;
+        QTest::newRow("file transfer in blocks")
+            << QStringLiteral("max 50000; min 1; value 1; values 1 4096; values 4097 8192;"
+                              "values 8193 8192; values 8193 50000;")
+            << false << true;
         QTest::newRow("hidden during a capture")
             << QStringLiteral("hide;") + capture + QStringLiteral("show; events;") + capture
             << false << true;
