@@ -75,24 +75,6 @@ class TraceRendererTest : public QObject {
         QCOMPARE(SampleIndexAt(viewStart, zoom, x), index);
     }
 
-    void zoomCaption_data() {
-        QTest::addColumn<float>("zoom");
-        QTest::addColumn<QString>("caption");
-        const char* reciprocal[] = {"512", "256", "128", "64", "32", "16", "8", "4", "2"};
-        for (int level = 0; level < 9; ++level)
-            QTest::addRow("1/%s", reciprocal[level])
-                << std::ldexp(1.0F, level - 9) << QStringLiteral(" / ") + reciprocal[level];
-        for (int power = 0; power <= 6; ++power)
-            QTest::addRow("%d", 1 << power)
-                << std::ldexp(1.0F, power) << QStringLiteral(" * %1").arg(1 << power);
-    }
-
-    void zoomCaption() {
-        QFETCH(float, zoom);
-        QFETCH(QString, caption);
-        QCOMPARE(ZoomCaption(zoom), caption);
-    }
-
     // The order of a redraw: the progress bar, the background, the dots, then
     // each trace's black zero-length stroke before its pen-coloured segments.
     void redrawOrderAndCounts() {

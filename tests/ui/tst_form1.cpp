@@ -28,7 +28,7 @@ class Form1Test : public QObject {
     Q_OBJECT
 
   private slots:
-    void window() {
+    void windowAndDesignColours() {
         FormHarness h;
         QCOMPARE(h.form.windowTitle(), QStringLiteral("Tarvik"));
         QCOMPARE(h.form.size(), QSize(783, 560));
@@ -39,6 +39,16 @@ class Form1Test : public QObject {
         QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
         QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
         QCOMPARE(h.control<TraceArea>("Picture1")->contentsRect().size(), QSize(672, 529));
+
+        QCOMPARE(h.control<ColourSwatch>("pbLine")->backColor(), 0x0000C000);
+        QCOMPARE(h.control<ColourSwatch>("pbNul")->backColor(), 0x00FF0000);
+        QCOMPARE(h.control<ColourSwatch>("pbBack")->backColor(), 0x00000000);
+        auto* zoom = h.control<QLabel>("lbZoom");
+        QCOMPARE(zoom->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+        QCOMPARE(zoom->palette().color(QPalette::Window),
+                 toQColor(MenuTextColour, h.form.palette()));
+        QCOMPARE(zoom->font().pointSizeF(), 13.5);
+        QVERIFY(zoom->autoFillBackground());
     }
 
     void controls_data() {
@@ -90,19 +100,6 @@ class Form1Test : public QObject {
         } else if (auto* label = qobject_cast<QLabel*>(control); label && !caption.isNull()) {
             QCOMPARE(label->text(), caption);
         }
-    }
-
-    void swatchesAndZoomLabelColours() {
-        FormHarness h;
-        QCOMPARE(h.control<ColourSwatch>("pbLine")->backColor(), 0x0000C000);
-        QCOMPARE(h.control<ColourSwatch>("pbNul")->backColor(), 0x00FF0000);
-        QCOMPARE(h.control<ColourSwatch>("pbBack")->backColor(), 0x00000000);
-        auto* zoom = h.control<QLabel>("lbZoom");
-        QCOMPARE(zoom->palette().color(QPalette::WindowText), QColor(0, 255, 0));
-        QCOMPARE(zoom->palette().color(QPalette::Window),
-                 toQColor(MenuTextColour, h.form.palette()));
-        QCOMPARE(zoom->font().pointSizeF(), 13.5);
-        QVERIFY(zoom->autoFillBackground());
     }
 
     void focusAndTabOrder() {
