@@ -12,18 +12,8 @@
 
 namespace {
 
-// When a bar paints, which setting was the last before it and what value the
-// bar showed.
-struct Paint {
-    long long setting;
-    int value;
-    bool operator==(const Paint&) const = default;
-};
-
-char* toString(const Paint& paint) {
-    return QTest::toString(
-        QStringLiteral("value %1 after setting %2").arg(paint.value).arg(paint.setting));
-}
+// When a bar paints: which setting was the last before it, and the value shown.
+using Paint = std::pair<long long, int>;
 
 // A 673 x 12 bar, a way to drive it, and its paints.
 struct Subject : QObject {
@@ -50,7 +40,7 @@ struct Subject : QObject {
         return QObject::eventFilter(watched, event);
     }
 
-    // Runs "max N", "min N", "value N", "run FROM TO [STEP]", "values FROM TO"
+    // Runs "max N", "min N", "value N", "run FROM TO", "values FROM TO"
     // (a block set at once), "hide", "show" and "events" (what the event loop
     // does between two commands).
     void play(const QString& script) {
@@ -64,8 +54,7 @@ struct Subject : QObject {
             } else if (word[0] == "value") {
                 set(&ProgressBar::setValue, number(1));
             } else if (word[0] == "run") {
-                const int step = word.size() > 3 ? number(3) : number(2) >= number(1) ? 1 : -1;
-                for (int v = number(1); step > 0 ? v <= number(2) : v >= number(2); v += step)
+                for (int v = number(1); v <= number(2); ++v)
                     set(&ProgressBar::setValue, v);
             } else if (word[0] == "values") {
                 block.emplace(settings, number(1));
@@ -103,27 +92,14 @@ class ProgressBarViewTest : public QObject {
         QTest::addColumn<bool>("textVisible");
         QTest::addColumn<bool>("classic");
         const QString capture = QStringLiteral("max 50000; min 1; value 1; run 1 50000;");
-        const QString redraw = QStringLiteral("max 50000; min 1; value %1;");
         QTest::newRow("capture") << capture << false << false;
         QTest::newRow("capture, classic look") << capture << false << true;
         QTest::newRow("capture, percentage shown") << capture << true << false;
-        QTest::newRow("captures between redraws")
-            << capture + redraw.arg(641) + QStringLiteral("events;") + redraw.arg(661) +
-                   redraw.arg(681) + QStringLiteral("events;") + capture + redraw.arg(1)
-            << false << true;
-        QTest::newRow("range narrower than the bar")
-            << QStringLiteral("max 200; min 1; value 1; run 1 200;") << false << false;
-        QTest::newRow("counting down")
-            << QStringLiteral("max 50000; min 1; value 50000; run 50000 1;") << false << false;
-        QTest::newRow("large steps")
-            << QStringLiteral("max 2048000; min 1; value 1; run 1 2048000 997;") << false << true;
-        QTest::newRow("repeats and values outside the range")
-            << QStringLiteral("max 1000; min 1; value 1; value 1; value 500; value 500; value 0; "
-                              "value 5000; value 999; value 1000; value 1000; value 3; value -7;")
-            << false << false;
-        QTest::newRow("range change after a quiet value")
-            << QStringLiteral("max 1000; min 1; value 1; value 3; max 3; min 1; value 3; events;"
-                              "max 1000; value 2; min 2; value 2;")
+        QTest::newRow("repeats, values outside the range and range changes")
+            << QStringLiteral(
+                   "max 1000; min 1; value 1; value 1; value 500; value 500; value 0; "
+                   "value 5000; value 999; value 1000; value 3; value -7; value 1; value 3; "
+                   "max 3; min 1; value 3; events; max 1000; value 2; min 2; value 2;")
             << false << false;
         QTest::newRow("file transfer in blocks")
             << QStringLiteral("max 50000; min 1; value 1; values 1 4096; values 4097 8192;"

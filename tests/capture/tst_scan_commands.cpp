@@ -1,15 +1,66 @@
-// The two "SCAN" buttons of the real window, with scripted ports and with the
-// simulated port's libraries found on LD_LIBRARY_PATH.
+// The two "SCAN" buttons of the real window with the port libraries found
+// through the real loading path: LD_LIBRARY_PATH names the folder of the
+// simulated port's libraries, as for a user without a printer port.
 
-#include "FormHarness.h"
+#include "Form1.h"
 #include "LoadedLibrary.h"
 #include "PortLibrary.h"
+#include "ScriptedDialogs.h"
 #include "TraceArea.h"
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
 
 namespace {
+
+bool bit(std::uint8_t byte, int n) {
+    return ((byte >> n) & 1) != 0;
+}
+
+// Reads 8N1 characters at 16 samples per bit from one data line, each bit
+// taken in its middle.
+QByteArray decodeUart(const ProgramState& state, int line) {
+    const auto level = [&](std::int32_t i) { return bit(state.dataSamples[i], line); };
+    QByteArray text;
+    for (std::int32_t i = 2; i + 160 <= SampleCount; ++i) {
+        if (!level(i - 1) || level(i))
+            continue;
+        const std::int32_t middle = i + 8; // of the start bit; its stop bit's is 144 on
+        if (level(middle) || !level(middle + 144))
+            return text + "<framing error>";
+        char character = 0;
+        for (int b = 0; b < 8; ++b)
+            character = char(character | level(middle + 16 * (b + 1)) << b);
+        text += character;
+        i = middle + 143; // the next edge comes after the stop bit's middle
+    }
+    return text;
+}
+
+// The window with the port libraries of the upper and lower "SCAN" buttons.
+struct Harness {
+    QTemporaryDir dir;
+    bool inDir = QDir::setCurrent(dir.path());
+    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
+    ScriptedDialogs dialogs;
+    PortLibrary win95io;
+    PortLibrary inpout32;
+    Form1 form{*state, dialogs, win95io, inpout32};
+
+    explicit Harness(PortLibraryFile upper = Win95IoLibrary,
+                     PortLibraryFile lower = Inpout32Library)
+        : win95io(upper), inpout32(lower) {
+        click("btRight");
+        click("btIn");
+    }
+    void click(const char* name) const {
+        QTest::mouseClick(form.findChild<QWidget*>(QString::fromLatin1(name)), Qt::LeftButton);
+    }
+};
 
 QByteArray bytesOf(const SampleBuffer& buffer) {
     return QByteArray(reinterpret_cast<const char*>(buffer.data()), SampleCount + 1);
@@ -17,41 +68,24 @@ QByteArray bytesOf(const SampleBuffer& buffer) {
 
 // Everything a capture may change, as the user and the other commands see it.
 struct Snapshot {
-    QByteArray status;
-    QByteArray data;
-    float zoomFactor;
-    float viewStart;
+    QByteArray status, data;
+    float zoomFactor, viewStart;
     QList<int> bar; // maximum, minimum, value
     QImage picture;
     QString zoomCaption;
     bool operator==(const Snapshot&) const = default;
 };
 
-Snapshot snapshot(const ProgramState& state, const Form1& form) {
-    const auto* bar = form.findChild<QProgressBar*>("PB1");
-    return {bytesOf(state.statusSamples),
-            bytesOf(state.dataSamples),
-            state.zoomFactor,
-            state.viewStart,
+Snapshot snapshot(const Harness& h) {
+    const auto* bar = h.form.findChild<QProgressBar*>("PB1");
+    return {bytesOf(h.state->statusSamples),
+            bytesOf(h.state->dataSamples),
+            h.state->zoomFactor,
+            h.state->viewStart,
             {bar->maximum(), bar->minimum(), bar->value()},
-            form.findChild<TraceArea*>("Picture1")->picture(),
-            form.findChild<QLabel*>("lbZoom")->text()};
+            h.form.findChild<TraceArea*>("Picture1")->picture(),
+            h.form.findChild<QLabel*>("lbZoom")->text()};
 }
-
-// The window with the real port libraries.
-struct LibraryHarness {
-    QTemporaryDir dir;
-    bool inDir = QDir::setCurrent(dir.path());
-    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
-    ScriptedDialogs dialogs;
-    PortLibrary win95io{Win95IoLibrary};
-    PortLibrary inpout32{Inpout32Library};
-    Form1 form{*state, dialogs, win95io, inpout32};
-
-    void click(const char* name) const {
-        QTest::mouseClick(form.findChild<QWidget*>(QString::fromLatin1(name)), Qt::LeftButton);
-    }
-};
 
 } // namespace
 
@@ -59,67 +93,85 @@ class ScanCommandsTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void aPortThatCannotBeReachedChangesNothing_data() {
+    void aFailureChangesNothingAndSaysWhatToDo_data() {
         QTest::addColumn<QByteArray>("button");
-        QTest::addColumn<bool>("upper");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("upper SCAN")
-            << QByteArray("btOnes") << true << QStringLiteral("Via WIN95IO.DLL");
-        QTest::newRow("lower SCAN")
-            << QByteArray("btAll") << false << QStringLiteral("Via inpout32.dll");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("mentions");
+        QTest::newRow("library missing")
+            << QByteArray("btAll") << QByteArray("libtarvik-no-such-port.so")
+            << QStringList{"Via inpout32.dll: ", "libtarvik-no-such-port.so", "LD_LIBRARY_PATH",
+                           qEnvironmentVariable("LD_LIBRARY_PATH")};
+        QTest::newRow("function missing")
+            << QByteArray("btOnes") << QByteArray(WITHOUT_READ_LIBRARY)
+            << QStringList{"Via WIN95IO.DLL: ", WITHOUT_READ_LIBRARY, "vbInp", "Replace it"};
+        QTest::newRow("port unreachable")
+            << QByteArray("btOnes") << QByteArray(UNREACHABLE_LIBRARY)
+            << QStringList{"Via WIN95IO.DLL: ", UNREACHABLE_LIBRARY,
+                           "the test port is switched off. Switch it on."};
     }
 
-    void aPortThatCannotBeReachedChangesNothing() {
+    void aFailureChangesNothingAndSaysWhatToDo() {
         QFETCH(QByteArray, button);
-        QFETCH(bool, upper);
-        QFETCH(QString, title);
-        FormHarness h;
-        FakePort& port = upper ? h.win95io : h.inpout32;
-        port.openError = QStringLiteral("The port is away. Bring it back.");
-        h.click("btRight");
-        h.click("btIn");
-        const Snapshot before = snapshot(*h.state, h.form);
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, mentions);
+        const bool upper = button == "btOnes";
+        const PortLibraryFile broken{file.constData(), upper ? "vbOut" : "Out32",
+                                     upper ? "vbInp" : "Inp32"};
+        Harness h(upper ? broken : Win95IoLibrary, upper ? Inpout32Library : broken);
+        const Snapshot before = snapshot(h);
 
         h.click(button.constData());
 
-        QCOMPARE(h.dialogs.messages,
-                 QStringList{title + QStringLiteral(": The port is away. Bring it back.")});
-        QCOMPARE(port.opens, 1LL);
-        QCOMPARE(port.writes + port.reads, 0LL);
-        QVERIFY(snapshot(*h.state, h.form) == before);
+        QCOMPARE(h.dialogs.messages.size(), 1);
+        const QString message = h.dialogs.messages.constFirst();
+        for (const QString& mention : mentions)
+            QVERIFY2(message.contains(mention), qPrintable(message));
+        QVERIFY(snapshot(h) == before);
+        // The library is let go, and the next press meets the same failure.
+        QVERIFY(!isLoaded(file.constData()));
+        h.click(button.constData());
+        QCOMPARE(h.dialogs.messages, (QStringList{message, message}));
     }
 
-    // The simulated port's libraries, found where a user's would be: each
-    // button loads its own library when pressed and not before, the capture
-    // is redrawn at the same view, and both buttons give the same samples
-    // every time.
+    // Each button loads its own library when pressed and not before, the
+    // capture is redrawn at the same view, and both buttons give the same
+    // samples every time.
     void aCaptureThroughTheLibraries() {
-        LibraryHarness h;
-        h.click("btRight");
-        h.click("btIn");
-        const Snapshot before = snapshot(*h.state, h.form);
-        QVERIFY(!isLoaded(Win95IoLibrary.fileName));
-        QVERIFY(!isLoaded(Inpout32Library.fileName));
+        Harness h;
+        const Snapshot before = snapshot(h);
+        QVERIFY(!isLoaded(Win95IoLibrary.fileName) && !isLoaded(Inpout32Library.fileName));
 
         h.click("btOnes");
-        QVERIFY(h.dialogs.messages.isEmpty());
-        QVERIFY(isLoaded(Win95IoLibrary.fileName));
-        QVERIFY(!isLoaded(Inpout32Library.fileName));
-        const Snapshot after = snapshot(*h.state, h.form);
+        QVERIFY(isLoaded(Win95IoLibrary.fileName) && !isLoaded(Inpout32Library.fileName));
+        const Snapshot after = snapshot(h);
+        QVERIFY(after.picture != before.picture);
+        QCOMPARE(after.bar, (QList<int>{2048000, 1, int(before.viewStart)}));
         QCOMPARE(after.zoomFactor, before.zoomFactor);
         QCOMPARE(after.viewStart, before.viewStart);
         QCOMPARE(after.zoomCaption, before.zoomCaption);
-        QCOMPARE(after.bar, (QList<int>{2048000, 1, static_cast<int>(before.viewStart)}));
-        QVERIFY(after.status != before.status && after.data != before.data);
-        QVERIFY(after.picture != before.picture);
-
         for (const char* button : {"btAll", "btOnes"}) {
             h.click(button);
-            QVERIFY(h.dialogs.messages.isEmpty());
-            const Snapshot again = snapshot(*h.state, h.form);
+            const Snapshot again = snapshot(h);
             QVERIFY(again.status == after.status && again.data == after.data);
         }
-        QVERIFY(isLoaded(Inpout32Library.fileName));
+        QVERIFY(h.dialogs.messages.isEmpty());
+
+        // The simulated port's signals: a line of text over and over on data bit 0,
+        const ProgramState& s = *h.state;
+        const QByteArray text = decodeUart(s, 0);
+        const QByteArray line = "Tarvik simulated port\r\n";
+        QVERIFY2(text.startsWith(line + line + line), text.left(80).constData());
+        QVERIFY(text.size() > 500 * line.size());
+        QCOMPARE(text.count(line) * line.size(), text.size() - text.size() % line.size());
+        // the bytes DE AD BE EF on bit 2, read at the rising edges of bit 1,
+        QByteArray shifted(4, '\0');
+        for (int b = 0; b < 32; ++b) {
+            QVERIFY(!bit(s.dataSamples[b * 8 + 4], 1) && bit(s.dataSamples[b * 8 + 5], 1));
+            shifted[b / 8] = char(shifted[b / 8] << 1 | bit(s.dataSamples[b * 8 + 5], 2));
+        }
+        QCOMPARE(shifted, QByteArray::fromHex("DEADBEEF"));
+        // and status bit 7 starting at 0: the port inverts the high BUSY line.
+        QVERIFY(!bit(s.statusSamples[1], 7) && bit(s.statusSamples[2049], 7));
     }
 };
 

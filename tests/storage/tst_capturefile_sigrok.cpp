@@ -29,21 +29,16 @@ class CaptureFileSigrokTest : public QObject {
         PortLibrary port(Inpout32Library);
         QCOMPARE(port.open(), QString());
         CaptureSamples(*state, port, progress);
-
         ScriptedDialogs dialogs;
         CommonDialog CD1(dialogs);
-        CaptureFileCommands commands(*state, CD1, progress, [] {});
         const QString file = dir.filePath(QStringLiteral("simulated.lgc"));
         dialogs.fileAnswers.push_back(file);
-        commands.save();
+        CaptureFileCommands(*state, CD1, progress, [] {}).save();
         QVERIFY(dialogs.messages.isEmpty());
 
         QProcess decoder;
-        decoder.start(sigrok, {QStringLiteral("-I"),
-                               QStringLiteral("binary:numchannels=16:samplerate=1000000"),
-                               QStringLiteral("-i"), file, QStringLiteral("-P"),
-                               QStringLiteral("uart:rx=8:baudrate=62500"), QStringLiteral("-B"),
-                               QStringLiteral("uart=rx")});
+        decoder.start(sigrok, {"-I", "binary:numchannels=16:samplerate=1000000", "-i", file, "-P",
+                               "uart:rx=8:baudrate=62500", "-B", "uart=rx"});
         QVERIFY(decoder.waitForFinished(120'000));
         QCOMPARE(decoder.exitCode(), 0);
 
