@@ -1,172 +1,330 @@
+#include "ColourSwatch.h"
+#include "DisplayPlatform.h"
+#include "FakePort.h"
 #include "FakeSettingsWindow.h"
+#include "Form1.h"
 #include "ProgramState.h"
+#include "ScriptedDialogs.h"
 #include "Settings.h"
+#include "SettingsFields.h"
+#include "SettingsNumber.h"
 #include "TestFiles.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <array>
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <optional>
 
 namespace {
 
-using Colours = std::array<ColourValue, 3>;
-constexpr Colours DesignColours{FakeSettingsWindow::DesignLine, FakeSettingsWindow::DesignNul,
-                                FakeSettingsWindow::DesignBack};
+constexpr double Infinity = std::numeric_limits<double>::infinity();
+
+std::optional<ColourValue> colourOf(const char* text) {
+    return settingsColour(settingsNumber(text));
+}
+
+// One run of the program: the main window started in the current directory.
+struct Run {
+    ProgramState state;
+    ScriptedDialogs dialogs;
+    FakePort win95io;
+    FakePort inpout32;
+    Form1 form{state, dialogs, win95io, inpout32};
+};
 
 } // namespace
 
-Q_DECLARE_METATYPE(Colours)
-
+// Every test runs in a current directory of its own.
 class SettingsFileTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void init() { QVERIFY(QDir::setCurrent(dir_.emplace().path())); }
+
+    void cleanup() {
+        QDir::setCurrent(QDir::tempPath());
+        dir_.reset();
+    }
+
+    void fields_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArrayList>("fields");
+
+        QTest::newRow("unquoted; commas and any line end separate")
+            << QByteArray("a,,b,\r\nhello world\nc\rd")
+            << QByteArrayList{"a", "", "b", "hello world", "c", "d"};
+        QTest::newRow("quotes hold commas and line ends")
+            << QByteArray("\"a,b\r\nc\"\r\n\"d\"") << QByteArrayList{"a,b\r\nc", "d"};
+        QTest::newRow("blanks and line ends before a field skipped, tabs kept")
+            << QByteArray("  \r\n\r\n  \"a\"\n\n   b  \r\n\t5")
+            << QByteArrayList{"a", "b  ", "\t5"};
+        QTest::newRow("text after a closing quote passed over, last quote missing")
+            << QByteArray("\"a\" junk, \"b\" x\r\n\"c") << QByteArrayList{"a", "b", "c"};
+        QTest::newRow("quote inside an unquoted field ends its text")
+            << QByteArray("ab\"c,d\r\ne") << QByteArrayList{"ab", "d", "e"};
+        QTest::newRow("bytes kept as they are")
+            << QByteArray("\"\xE9\x00\xFF\"", 5) << QByteArrayList{QByteArray("\xE9\x00\xFF", 3)};
+        QTest::newRow("empty file") << QByteArray() << QByteArrayList{};
+        const QByteArray endless(SettingsFieldReader::MaxSettingsBytes, 'x');
+        QTest::newRow("field running past the size limit")
+            << QByteArray("\"a\"\r\n" + endless) << QByteArrayList{"a"};
+        QTest::newRow("file of exactly the size limit")
+            << QByteArray("a," + endless.left(SettingsFieldReader::MaxSettingsBytes - 2))
+            << QByteArrayList{"a", endless.left(SettingsFieldReader::MaxSettingsBytes - 2)};
+    }
+
+    void fields() {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArrayList, fields);
+        QBuffer file;
+        file.setData(content);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        SettingsFieldReader reader(file);
+        QByteArrayList read;
+        while (const auto field = reader.next())
+            read << *field;
+        QCOMPARE(read, fields);
+    }
+
+    void number_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<double>("number");
+
+        QTest::newRow("plus sign, no digits after the full stop") << QByteArray("+5.") << 5.0;
+        QTest::newRow("blanks, tabs, line feeds anywhere") << QByteArray(" 1 4\t4\n0 ") << 1440.0;
+        QTest::newRow("carriage return ends the number") << QByteArray("12\r34") << 12.0;
+        QTest::newRow("no digits before the full stop") << QByteArray(".25") << 0.25;
+        QTest::newRow("comma is no decimal separator") << QByteArray("1,5") << 1.0;
+        QTest::newRow("small e, signed exponent") << QByteArray("25e-1") << 2.5;
+        QTest::newRow("exponent without digits ignored") << QByteArray("7E+x") << 7.0;
+        QTest::newRow("word after a sign") << QByteArray("-left") << 0.0;
+        QTest::newRow("empty") << QByteArray() << 0.0;
+        QTest::newRow("leading zeros, second full stop ends")
+            << QByteArray("000123.45.6") << 123.45;
+        QTest::newRow("correctly rounded")
+            << QByteArray("0.1000000000000000055511151231257827") << 0.1;
+        QTest::newRow("huge exponent") << QByteArray("1E99999999999999999999") << Infinity;
+        QTest::newRow("too small") << QByteArray("1E-400") << 0.0;
+        QTest::newRow("zero with huge exponent") << QByteArray("0E99999999999") << 0.0;
+        QTest::newRow("many digits scaled back")
+            << QByteArray("0." + QByteArray(500, '0') + "15E502") << 15.0;
+        QTest::newRow("long mantissa") << QByteArray("1" + QByteArray(400, '0') + "E-400") << 1.0;
+    }
+
+    void number() {
+        QFETCH(QByteArray, text);
+        QFETCH(double, number);
+        QCOMPARE(settingsNumber(text), number);
+    }
+
+    void positionAndColourRanges() {
+        QCOMPARE(settingsPosition(3.4028234e38), std::optional<float>(3.4028234e38F));
+        QCOMPARE(settingsPosition(3.5e38), std::nullopt);
+        QCOMPARE(settingsPosition(1e-50), std::optional<float>(0.0F));
+
+        QCOMPARE(colourOf(" 255.5"), std::optional<ColourValue>(256));
+        QCOMPARE(colourOf(" 254.5"), std::optional<ColourValue>(254));
+        QCOMPARE(colourOf("-2147483648.5"), std::optional<ColourValue>(systemColour(0)));
+        QCOMPARE(colourOf("-2147483649"), std::nullopt);
+        QCOMPARE(colourOf("2147483655"), std::optional<ColourValue>(MenuTextColour));
+        QCOMPARE(colourOf("2147483647.5"), std::optional<ColourValue>(systemColour(0)));
+        QCOMPARE(colourOf("4294967295"), std::optional<ColourValue>(-1));
+        QCOMPARE(colourOf("4294967296"), std::nullopt);
+        QCOMPARE(colourOf("4294967295.5"), std::nullopt);
+        QCOMPARE(colourOf("1E400"), std::nullopt);
+    }
+
+    // Every position and colour is written as text that reads back to it.
+    void numberTextsReadBack() {
+        using Float = std::numeric_limits<float>;
+        QList<float> positions{Float::max(), -Float::max(), Float::denorm_min(), 8388607.5F};
+        QList<ColourValue> colours{std::numeric_limits<ColourValue>::min(),
+                                   std::numeric_limits<ColourValue>::max()};
+        QRandomGenerator random(20240611);
+        while (positions.size() < 20000) {
+            if (const auto twips = std::bit_cast<float>(random.generate()); std::isfinite(twips))
+                positions << twips;
+            colours << static_cast<ColourValue>(random.generate());
+        }
+        for (const float twips : positions)
+            QVERIFY2(settingsPosition(settingsNumber(positionText(twips))) == twips,
+                     positionText(twips).constData());
+        for (const ColourValue colour : colours)
+            QCOMPARE(settingsColour(settingsNumber(colourText(colour))), colour);
+    }
+
     void load_data() {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("header");
-        QTest::addColumn<float>("top");
-        QTest::addColumn<float>("left");
-        QTest::addColumn<Colours>("colours");
+        QTest::addColumn<QByteArray>("written");
 
-        QTest::newRow("as written") << crlfLines({R"("")", R"(" 1440")", R"(" 2880")",
-                                                  R"(" 65280")", R"(" 255")", R"(" 0")"})
-                                    << "" << 1440.0F << 2880.0F << Colours{65280, 255, 0};
-        QTest::newRow("negative position, system colour")
-            << crlfLines({R"("rig 2, bench")", R"("-120")", R"(" 30")", R"("-2147483641")",
-                          R"(" 255")", R"(" 0")"})
-            << "rig 2, bench" << -120.0F << 30.0F << Colours{MenuTextColour, 255, 0};
-        QTest::newRow("ends after field 3") << crlfLines({R"("kept")", R"(" 1440")", R"(" 2880")"})
-                                            << "kept" << 10.0F << 10.0F << DesignColours;
-        QTest::newRow("ends after field 5")
-            << crlfLines({R"("")", R"(" 1440")", R"(" 2880")", R"(" 65280")", R"(" 255")"}) << ""
-            << 10.0F << 10.0F << Colours{65280, 255, FakeSettingsWindow::DesignBack};
-        QTest::newRow("empty file") << QByteArray() << "" << 10.0F << 10.0F << DesignColours;
-        QTest::newRow("halves to even")
-            << crlfLines({R"("")", R"(" 15")", R"(" 15")", R"(" 255.5")", R"(" 254.5")", R"(" 0")"})
-            << "" << 15.0F << 15.0F << Colours{256, 254, 0};
+        const QByteArray fallback = settingsLines("| 10| 10| 49152| 16711680| 0");
+        QTest::newRow("no file") << QByteArray() << fallback;
+        QTest::newRow("extra fields dropped") << settingsLines("| 1440| 2880| 65280| 255| 0| 7|x")
+                                              << settingsLines("| 1440| 2880| 65280| 255| 0");
+        QTest::newRow("ends after field 3") << settingsLines("kept| 1440| 2880")
+                                            << settingsLines("kept| 10| 10| 49152| 16711680| 0");
+        QTest::newRow("ends after field 5") << settingsLines("| 1440| 2880| 65280| 255")
+                                            << settingsLines("| 10| 10| 65280| 255| 0");
         QTest::newRow("colour beyond 32 bits")
-            << crlfLines({R"("")", R"(" 1440")", R"(" 2880")", R"(" 65280")", R"(" 4294967296")",
-                          R"(" 0")"})
-            << "" << 10.0F << 10.0F
-            << Colours{65280, FakeSettingsWindow::DesignNul, FakeSettingsWindow::DesignBack};
+            << settingsLines("| 1440| 2880| 65280| 4294967296| 0")
+            << settingsLines("| 10| 10| 65280| 16711680| 0");
         QTest::newRow("position beyond single precision")
-            << crlfLines(
-                   {R"("")", R"(" 1E39")", R"(" 2880")", R"(" 65280")", R"(" 255")", R"(" 0")"})
-            << "" << 10.0F << 10.0F << DesignColours;
-        QTest::newRow("word as position")
-            << crlfLines({R"("")", R"("top")", R"(" 2880")", R"(" 65280")", R"(" 255")", R"(" 0")"})
-            << "" << 0.0F << 2880.0F << Colours{65280, 255, 0};
+            << settingsLines("| 1E39| 2880| 65280| 255| 0") << fallback;
+        QTest::newRow("word as position") << settingsLines("|top| 2880| 65280| 255| 0")
+                                          << settingsLines("| 0| 2880| 65280| 255| 0");
         QTest::newRow("unquoted fields")
-            << crlfLines({"hello", "1440", "2880", "65280", "255", "0"}) << "hello" << 1440.0F
-            << 2880.0F << Colours{65280, 255, 0};
+            << crlfLines({"hello", "1440", "2880", "65280", "255", "0"})
+            << settingsLines("hello| 1440| 2880| 65280| 255| 0");
         QTest::newRow("first line with a comma shifts the fields")
-            << crlfLines(
-                   {"hello,1440", R"(" 2880")", R"(" 100")", R"(" 65280")", R"(" 255")", R"(" 0")"})
-            << "hello" << 1440.0F << 2880.0F << Colours{100, 65280, 255};
-        QTest::newRow("extra fields ignored")
-            << crlfLines({R"("")", R"(" 1440")", R"(" 2880")", R"(" 65280")", R"(" 255")",
-                          R"(" 0")", R"(" 7")", R"("more")"})
-            << "" << 1440.0F << 2880.0F << Colours{65280, 255, 0};
+            << QByteArray("hello,1440\r\n" + settingsLines(" 2880| 100| 65280| 255| 0"))
+            << settingsLines("hello| 1440| 2880| 100| 65280| 255");
     }
 
+    // Loads the file (a null content stands for none) into a stand-in window
+    // that takes any position, and writes it back.
     void load() {
         QFETCH(QByteArray, content);
-        QFETCH(QString, header);
-        QFETCH(float, top);
-        QFETCH(float, left);
-        QFETCH(Colours, colours);
-
-        QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("Tarvik.INI")), content));
+        QFETCH(QByteArray, written);
+        if (!content.isNull())
+            QVERIFY(writeFile(settingsPath(), content));
         ProgramState state;
         FakeSettingsWindow window;
-        LoadSettings(state, window, dir.path());
-        QCOMPARE(state.appDir, dir.path());
-        QCOMPARE(state.settingsHeader, header);
-        QCOMPARE(window.topTwips, top);
-        QCOMPARE(window.leftTwips, left);
-        QCOMPARE(window.colours, colours);
+        LoadSettings(state, window, dir_->path());
+        QCOMPARE(state.appDir, dir_->path());
+        SaveSettings(state, window);
+        QCOMPARE(readFile(settingsPath()), written);
     }
 
-    void missingFile() {
-        QTemporaryDir dir;
-        ProgramState state;
-        FakeSettingsWindow window;
-        LoadSettings(state, window, dir.path());
-        QCOMPARE(state.appDir, dir.path());
-        QCOMPARE(state.settingsHeader, QString());
-        QCOMPARE(window.topTwips, 10.0F);
-        QCOMPARE(window.leftTwips, 10.0F);
-        QCOMPARE(window.colours, DesignColours);
-    }
-
-    void save() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("Tarvik.INI"));
+    // The file is replaced as a whole; what is written reads back to the same
+    // values and is written again byte for byte.
+    void saveAndReadBack() {
+        QCOMPARE(settingsFilePath(QStringLiteral("/")), QStringLiteral("//Tarvik.INI"));
+        const QString path = settingsPath();
         QVERIFY(writeFile(path, QByteArray(5000, 'x')));
-        ProgramState state;
-        state.appDir = dir.path();
-        FakeSettingsWindow window;
-        window.topTwips = 1440.0F;
-        window.leftTwips = 2880.0F;
-        window.colours = {65280, 255, 0};
-        SaveSettings(state, window);
-        QCOMPARE(readFile(path), QByteArray("\"\"\r\n\" 1440\"\r\n\" 2880\"\r\n\" 65280\"\r\n"
-                                            "\" 255\"\r\n\" 0\"\r\n"));
-
-        state.settingsHeader = QStringLiteral("bench");
-        window.topTwips = -120.0F;
-        window.colours = {MenuTextColour, 0, 16777215};
-        SaveSettings(state, window);
-        QCOMPARE(readFile(path), QByteArray("\"bench\"\r\n\"-120\"\r\n\" 2880\"\r\n"
-                                            "\"-2147483641\"\r\n\" 0\"\r\n\" 16777215\"\r\n"));
-    }
-
-    void savedFileReadsBack() {
-        QTemporaryDir dir;
         ProgramState saved;
-        saved.appDir = dir.path();
-        saved.settingsHeader = QString::fromLatin1("a,b\r\n\xE9\x01 ", 8);
+        saved.appDir = dir_->path();
         FakeSettingsWindow window;
+        window.topTwips = -120.0F;
+        window.leftTwips = -0.0F;
+        window.colours = {65280, MenuTextColour, 0};
+        SaveSettings(saved, window);
+        QCOMPARE(readFile(path), settingsLines("|-120| 0| 65280|-2147483641| 0"));
+
+        saved.settingsHeader = QString::fromLatin1("a,b\r\n\xE9\x01 ", 8);
         window.topTwips = -0.1F;
         window.leftTwips = 3.0e38F;
         window.colours = {MenuTextColour, systemColour(24), 0x00FFFFFF};
         SaveSettings(saved, window);
-        const QByteArray written = readFile(dir.filePath(QStringLiteral("Tarvik.INI")));
-
+        const QByteArray written = readFile(path);
         ProgramState loaded;
         FakeSettingsWindow reread;
-        LoadSettings(loaded, reread, dir.path());
+        LoadSettings(loaded, reread, dir_->path());
         QCOMPARE(loaded.settingsHeader, saved.settingsHeader);
         QCOMPARE(reread.topTwips, window.topTwips);
         QCOMPARE(reread.leftTwips, window.leftTwips);
         QCOMPARE(reread.colours, window.colours);
         SaveSettings(loaded, reread);
-        QCOMPARE(readFile(dir.filePath(QStringLiteral("Tarvik.INI"))), written);
+        QCOMPARE(readFile(path), written);
     }
 
-    void path() {
-        QCOMPARE(settingsFilePath(QStringLiteral("/home/ann")),
-                 QStringLiteral("/home/ann/Tarvik.INI"));
-        QCOMPARE(settingsFilePath(QStringLiteral("/")), QStringLiteral("//Tarvik.INI"));
+    void startUp_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("written");
+
+        const QByteArray design = settingsLines("| 15| 15| 49152| 16711680| 0");
+        QTest::newRow("no file") << QByteArray() << design;
+        const QByteArray full = settingsLines("rig 2, bench| 1440| 2880| 255|-2147483641| 65280");
+        QTest::newRow("written back unchanged") << full << full;
+        QTest::newRow("position between pixels")
+            << settingsLines("| 1450| 2880| 255| 0| 0") << settingsLines("| 1455| 2880| 255| 0| 0");
+        QTest::newRow("colour the swatch refuses") << settingsLines("| 1440| 2880| 255| 65280|-1")
+                                                   << settingsLines("| 15| 15| 255| 65280| 0");
+        QTest::newRow("position beyond any screen")
+            << settingsLines("| 1E7| 2880| 255| 65280| 0") << design;
     }
 
-    void failedWriteWarnsOnce() {
-        QTemporaryDir dir;
-        ProgramState state;
-        state.appDir = dir.filePath(QStringLiteral("gone"));
-        FakeSettingsWindow window;
+    // The same with the real main window, started and closed: it stands on
+    // whole pixels of 15 twips and refuses some positions and colours.
+    void startUp() {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, written);
+        if (!content.isNull())
+            QVERIFY(writeFile(settingsPath(), content));
+        Run run;
+        QVERIFY(run.form.close());
+        QCOMPARE(readFile(settingsPath()), written);
+    }
+
+    // A colour chosen during the run reaches the file, which is written to the
+    // directory that was current at start-up.
+    void colourAndDirectoryOfTheRun() {
+        Run run;
+        run.dialogs.colourAnswers.push_back(rgbColour(1, 2, 3));
+        QTest::mouseClick(&run.form.swatchLine(), Qt::LeftButton);
+        QTemporaryDir elsewhere;
+        QVERIFY(QDir::setCurrent(elsewhere.path()));
+        QVERIFY(run.form.close());
+        QCOMPARE(readFile(settingsPath()), settingsLines("| 15| 15| 197121| 16711680| 0"));
+        QVERIFY(QDir(elsewhere.path()).isEmpty());
+    }
+
+    void failedWriteWarnsOnceAndStillCloses() {
+        Run run;
+        QVERIFY(dir_->remove());
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral(
-                                 "could not write the settings file .*gone/Tarvik\\.INI: .+")));
+                                 "could not write the settings file .*Tarvik\\.INI: .+")));
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-        SaveSettings(state, window);
-        QVERIFY(QDir(dir.path()).isEmpty());
+        QVERIFY(run.form.close());
     }
+
+    void swatchRefusal() {
+        ColourSwatch swatch(0);
+        for (const ColourValue colour : {rgbColour(0, 0, 0), rgbColour(255, 255, 255),
+                                         systemColour(0), systemColour(SystemColourCount - 1)}) {
+            QVERIFY(swatch.setBackColor(colour));
+        }
+        for (const ColourValue colour : {systemColour(SystemColourCount), ColourValue{0x01000000},
+                                         ColourValue{0x7F000000}, ColourValue{-1}}) {
+            QVERIFY(!swatch.setBackColor(colour));
+            QCOMPARE(swatch.backColor(), systemColour(SystemColourCount - 1));
+        }
+    }
+
+    void platform_data() {
+        QTest::addColumn<QString>("environment");
+        QTest::addColumn<QByteArray>("platform");
+
+        QTest::newRow("Wayland with XWayland")
+            << "WAYLAND_DISPLAY=w DISPLAY=:0" << QByteArray("xcb");
+        QTest::newRow("Wayland session with XWayland")
+            << "XDG_SESSION_TYPE=wayland DISPLAY=:0" << QByteArray("xcb");
+        QTest::newRow("Wayland without XWayland") << "WAYLAND_DISPLAY=w" << QByteArray();
+        QTest::newRow("X11") << "XDG_SESSION_TYPE=x11 DISPLAY=:0" << QByteArray();
+        QTest::newRow("user's choice kept")
+            << "WAYLAND_DISPLAY=w DISPLAY=:0 QT_QPA_PLATFORM=wayland" << QByteArray();
+    }
+
+    void platform() {
+        QFETCH(QString, environment);
+        QFETCH(QByteArray, platform);
+        QProcessEnvironment env;
+        for (const QString& entry : environment.split(u' '))
+            env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+        QCOMPARE(preferredPlatform(env), platform);
+    }
+
+  private:
+    QString settingsPath() const { return dir_->filePath(QStringLiteral("Tarvik.INI")); }
+
+    std::optional<QTemporaryDir> dir_;
 };
 
 QTEST_MAIN(SettingsFileTest)

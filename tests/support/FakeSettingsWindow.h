@@ -1,7 +1,8 @@
 #pragma once
 
-#include "Colour.h"
 #include "SettingsWindow.h"
+
+#include <QByteArrayList>
 
 #include <array>
 #include <cmath>
@@ -10,14 +11,9 @@
 // with the design colours and refuse what a real swatch refuses.
 class FakeSettingsWindow final : public SettingsWindow {
   public:
-    static constexpr ColourValue DesignLine = rgbColour(0, 192, 0);
-    static constexpr ColourValue DesignNul = rgbColour(0, 0, 255);
-    static constexpr ColourValue DesignBack = rgbColour(0, 0, 0);
-
-    // Where the window stands before anything places it.
-    float topTwips = -1.0F;
+    float topTwips = -1.0F; // before anything places the window
     float leftTwips = -1.0F;
-    std::array<ColourValue, 3> colours{DesignLine, DesignNul, DesignBack};
+    std::array<ColourValue, 3> colours{rgbColour(0, 192, 0), rgbColour(0, 0, 255), 0};
 
     float top() const override { return topTwips; }
     float left() const override { return leftTwips; }
@@ -40,3 +36,11 @@ class FakeSettingsWindow final : public SettingsWindow {
     }
     static std::size_t index(Swatch swatch) { return static_cast<std::size_t>(swatch); }
 };
+
+// Settings file text: each '|'-separated field in double quotes on a CR LF line.
+inline QByteArray settingsLines(const char* fields) {
+    QByteArray text;
+    for (const QByteArray& field : QByteArray(fields).split('|'))
+        text += '"' + field + "\"\r\n";
+    return text;
+}
