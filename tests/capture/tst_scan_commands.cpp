@@ -3,6 +3,7 @@
 // simulated port's libraries, as for a user without a printer port.
 
 #include "Form1.h"
+#include "FormHarness.h"
 #include "LoadedLibrary.h"
 #include "PortLibrary.h"
 #include "ScriptedDialogs.h"
@@ -42,23 +43,12 @@ QByteArray decodeUart(const ProgramState& state, int line) {
 }
 
 // The window with the port libraries of the upper and lower "SCAN" buttons.
-struct Harness {
-    QTemporaryDir dir;
-    bool inDir = QDir::setCurrent(dir.path());
-    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
-    ScriptedDialogs dialogs;
-    PortLibrary win95io;
-    PortLibrary inpout32;
-    Form1 form{*state, dialogs, win95io, inpout32};
-
+struct Harness : BasicFormHarness<PortLibrary> {
     explicit Harness(PortLibraryFile upper = Win95IoLibrary,
                      PortLibraryFile lower = Inpout32Library)
-        : win95io(upper), inpout32(lower) {
+        : BasicFormHarness(upper, lower) {
         click("btRight");
         click("btIn");
-    }
-    void click(const char* name) const {
-        QTest::mouseClick(form.findChild<QWidget*>(QString::fromLatin1(name)), Qt::LeftButton);
     }
 };
 

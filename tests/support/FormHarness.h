@@ -11,16 +11,22 @@
 
 #include <memory>
 
-// The real main window with scripted dialogs and ports, started in a fresh
-// temporary directory so that its settings file never touches a real one.
-struct FormHarness {
+// The real main window with scripted dialogs and ports of the given kind,
+// started in a fresh temporary directory so that its settings file never
+// touches a real one.
+template <typename Port> struct BasicFormHarness {
     QTemporaryDir dir;
     bool inDir = QDir::setCurrent(dir.path());
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
     ScriptedDialogs dialogs;
-    FakePort win95io;
-    FakePort inpout32;
+    Port win95io;
+    Port inpout32;
     Form1 form{*state, dialogs, win95io, inpout32};
+
+    BasicFormHarness() = default;
+    // Ports made from what the upper and the lower "SCAN" button use.
+    template <typename Source>
+    BasicFormHarness(const Source& upper, const Source& lower) : win95io(upper), inpout32(lower) {}
 
     template <typename T = QWidget> T* control(const char* name) const {
         auto* found = form.findChild<T*>(QString::fromLatin1(name));
@@ -31,3 +37,5 @@ struct FormHarness {
 
     void click(const char* name) const { QTest::mouseClick(control(name), Qt::LeftButton); }
 };
+
+using FormHarness = BasicFormHarness<FakePort>;
