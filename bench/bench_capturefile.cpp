@@ -62,7 +62,7 @@ struct Window {
     CaptureFileCommands commands{
         *state, CD1, progress, [this] {
             PreviousPage(*state);
-            RedrawTraces(*state, Colours,
+            DrawTraces(*state, Colours,
                          {picture, progress, [this](const QString& text) { zoomCaption = text; }});
         }};
 

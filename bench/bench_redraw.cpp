@@ -85,7 +85,7 @@ template <typename Surface> void redraw(benchmark::State& run, ProgramState* sta
     QString caption;
     const TraceTargets targets{surface, progress, [&](const QString& text) { caption = text; }};
     for (auto _ : run) {
-        RedrawTraces(*state, Colours, targets);
+        DrawTraces(*state, Colours, targets);
         benchmark::DoNotOptimize(surface.image().constBits());
         benchmark::ClobberMemory();
     }

@@ -1,14 +1,15 @@
 #include "Navigation.h"
 
+#include "DrawingSurface.h"
+
 #include <cmath>
 
 namespace {
 
 constexpr float MinZoom = 1.0F / 512.0F;
 constexpr float MaxZoom = 64.0F;
-constexpr float ZoomShift = 2560.0F; // a quarter of the area's width
-constexpr float PageSpan = 5120.0F;  // half of the area's width
-constexpr float AreaWidth = 10240.0F;
+constexpr float ZoomShift = DrawingSurface::Width / 4.0F;
+constexpr float PageSpan = DrawingSurface::Width / 2.0F;
 
 // Page step in whole samples, rounded to the nearest integer with ties to even.
 float pageStep(float zoomFactor) {
@@ -18,7 +19,7 @@ float pageStep(float zoomFactor) {
 } // namespace
 
 float ViewStartLimit(float zoomFactor) {
-    return static_cast<float>(SampleCount) - zoomFactor * AreaWidth;
+    return static_cast<float>(SampleCount) - zoomFactor * DrawingSurface::Width;
 }
 
 void ZoomIn(ProgramState& state) {

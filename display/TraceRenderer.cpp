@@ -83,7 +83,7 @@ QString ZoomCaption(float zoomFactor) {
     return QStringLiteral(" / ") + QString::number(reciprocal, 'g', 7);
 }
 
-void RedrawTraces(const ProgramState& state, const TraceColours& colours,
+void DrawTraces(const ProgramState& state, const TraceColours& colours,
                   const TraceTargets& targets) {
     targets.progress.setMax(static_cast<float>(SampleCount));
     targets.progress.setMin(1.0F);

@@ -33,5 +33,5 @@ QString ZoomCaption(float zoomFactor);
 
 // Repaints the whole trace area for the current view, sets the progress bar
 // to the view's position and writes the zoom label.
-void RedrawTraces(const ProgramState& state, const TraceColours& colours,
+void DrawTraces(const ProgramState& state, const TraceColours& colours,
                   const TraceTargets& targets);

@@ -2,6 +2,7 @@
 
 #include "ProgramState.h"
 #include "SettingsWindow.h"
+#include "StartUp.h"
 
 #include <QString>
 
@@ -19,3 +20,18 @@ void LoadSettings(ProgramState& state, SettingsWindow& window, const QString& cu
 // complete; when it cannot be written one warning names the file and the
 // reason, and the old file stays as it was.
 void SaveSettings(const ProgramState& state, const SettingsWindow& window);
+
+// The settings file of a run started in currentDir, for the window's load and
+// unload events.
+class SettingsFile final : public SettingsStore {
+  public:
+    SettingsFile(SettingsWindow& window, QString currentDir)
+        : window_(window), currentDir_(std::move(currentDir)) {}
+
+    void load(ProgramState& state) override { LoadSettings(state, window_, currentDir_); }
+    void save(const ProgramState& state) override { SaveSettings(state, window_); }
+
+  private:
+    SettingsWindow& window_;
+    QString currentDir_;
+};

@@ -1,16 +1,18 @@
 #include "Form1.h"
 
-#include "Capture.h"
 #include "CaptureFileCommands.h"
 #include "ClassicLook.h"
 #include "ColourMapping.h"
 #include "ColourSwatch.h"
 #include "Decoration.h"
 #include "Navigation.h"
+#include "ScanCommand.h"
 #include "Settings.h"
+#include "StartUp.h"
 #include "TraceArea.h"
 #include "TraceRenderer.h"
 #include "WindowSettings.h"
+#include "WindowUnits.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -21,8 +23,6 @@
 #include <cmath>
 
 namespace {
-
-constexpr float TwipsPerPixel = 15.0F;
 
 template <typename Control>
 Control* place(QWidget* parent, const char* name, QRect geometry, Control* control) {
@@ -130,9 +130,13 @@ void Form1::buildControls() {
 void Form1::wireCommands() {
     captureFiles_ =
         std::make_unique<CaptureFileCommands>(state_, CD1, *progress_, [this] { btLeft_Click(); });
+    scanCommand_ =
+        std::make_unique<ScanCommand>(state_, CD1, *progress_, [this] { RedrawTraces(); });
     connect(btLoad, &QPushButton::clicked, this, [this] { captureFiles_->load(); });
-    connect(btOnes, &QPushButton::clicked, this, &Form1::btOnes_Click);
-    connect(btAll, &QPushButton::clicked, this, &Form1::btAll_Click);
+    connect(btOnes, &QPushButton::clicked, this,
+            [this] { scanCommand_->scan(win95io_, btOnes->toolTip()); });
+    connect(btAll, &QPushButton::clicked, this,
+            [this] { scanCommand_->scan(inpout32_, btAll->toolTip()); });
     connect(btSave, &QPushButton::clicked, this, [this] { captureFiles_->save(); });
     connect(btIn, &QPushButton::clicked, this, [this] {
         ZoomIn(state_);
@@ -152,15 +156,15 @@ void Form1::wireCommands() {
 }
 
 void Form1::Form_Load() {
-    WindowSettings settings(*this);
-    LoadSettings(state_, settings, QDir::currentPath());
-    ResetView(state_);
-    FillTestPattern(state_);
+    WindowSettings window(*this);
+    SettingsFile settings(window, QDir::currentPath());
+    StartUp(state_, settings);
 }
 
 void Form1::Form_Unload() {
-    const WindowSettings settings(*this);
-    SaveSettings(state_, settings);
+    WindowSettings window(*this);
+    SettingsFile settings(window, state_.appDir);
+    ShutDown(state_, settings);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -186,9 +190,9 @@ void Form1::setLeft(float twips) {
 
 void Form1::RedrawTraces() {
     const TraceColours colours{pbBack->backColor(), pbLine->backColor(), pbNul->backColor()};
-    ::RedrawTraces(state_, colours,
-                   {Picture1->surface(), *progress_,
-                    [this](const QString& caption) { lbZoom->setText(caption); }});
+    DrawTraces(state_, colours, {Picture1->surface(), *progress_, [this](const QString& caption) {
+                                     lbZoom->setText(caption);
+                                 }});
     Picture1->update();
 }
 
@@ -201,26 +205,5 @@ void Form1::chooseColour(ColourSwatch& swatch) {
     if (!CD1.ShowColor())
         return;
     swatch.setBackColor(CD1.Color);
-    RedrawTraces();
-}
-
-void Form1::btOnes_Click() {
-    scan(win95io_, btOnes->toolTip());
-}
-
-void Form1::btAll_Click() {
-    scan(inpout32_, btAll->toolTip());
-}
-
-// A port that cannot be reached ends the command before anything has changed,
-// with one message naming the button's library: otherwise the click would
-// seem to do nothing at all.
-void Form1::scan(PortDevice& port, const QString& title) {
-    const QString failure = port.open();
-    if (!failure.isEmpty()) {
-        CD1.ShowMessage(title, failure);
-        return;
-    }
-    CaptureSamples(state_, port, *progress_);
     RedrawTraces();
 }

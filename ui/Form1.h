@@ -9,6 +9,7 @@
 #include <memory>
 
 class CaptureFileCommands;
+class ScanCommand;
 class ColourSwatch;
 class PortDevice;
 class QLabel;
@@ -48,9 +49,6 @@ class Form1 final : public QWidget {
     void Form_Load();
     void Form_Unload();
     void chooseColour(ColourSwatch& swatch);
-    void btOnes_Click();
-    void btAll_Click();
-    void scan(PortDevice& port, const QString& title);
 
     ProgramState& state_;
     CommonDialog CD1;
@@ -75,4 +73,5 @@ class Form1 final : public QWidget {
     QProgressBar* PB1 = nullptr;
     std::unique_ptr<ProgressBarView> progress_;
     std::unique_ptr<CaptureFileCommands> captureFiles_;
+    std::unique_ptr<ScanCommand> scanCommand_;
 };

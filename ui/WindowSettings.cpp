@@ -2,6 +2,7 @@
 
 #include "ColourSwatch.h"
 #include "Form1.h"
+#include "WindowUnits.h"
 
 #include <cmath>
 
@@ -9,7 +10,7 @@ namespace {
 
 // Window systems place windows in 16-bit pixel coordinates; at 15 twips per
 // pixel a position beyond this could only come from a damaged file.
-constexpr float PositionLimit = 32767.0F * 15.0F;
+constexpr float PositionLimit = 32767.0F * TwipsPerPixel;
 
 bool isPlaceable(float twips) {
     return std::fabs(twips) <= PositionLimit;

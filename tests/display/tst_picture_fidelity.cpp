@@ -193,7 +193,7 @@ class PictureFidelityTest : public QObject {
         state->viewStart = viewStart;
         RecordingProgressBar progress;
         const auto [fast, plain] = drawBoth(devicePixelRatio, [&](DrawingSurface& surface) {
-            RedrawTraces(*state, {rgbColour(0, 0, 0), Green, Blue},
+            DrawTraces(*state, {rgbColour(0, 0, 0), Green, Blue},
                          {surface, progress, [](const QString&) {}});
         });
         QCOMPARE(fast, plain);

@@ -17,7 +17,7 @@ struct Redraw {
     QString caption;
 
     explicit Redraw(const ProgramState& state) {
-        RedrawTraces(state, Colours,
+        DrawTraces(state, Colours,
                      {surface, progress, [this](const QString& text) { caption = text; }});
     }
 

@@ -1,5 +1,6 @@
 #include "ColourMapping.h"
 #include "ColourSwatch.h"
+#include "DrawingSurface.h"
 #include "FormHarness.h"
 #include "TraceArea.h"
 
@@ -12,10 +13,10 @@ namespace {
 
 // Pixel row and column of a point in the trace area's units.
 int column(float x) {
-    return static_cast<int>(x * 672 / 10240);
+    return static_cast<int>(x * 672 / DrawingSurface::Width);
 }
 int row(float y) {
-    return static_cast<int>(y * 529 / 8000);
+    return static_cast<int>(y * 529 / DrawingSurface::Height);
 }
 
 QRgb rgbOf(ColourValue colour) {

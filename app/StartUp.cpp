@@ -1,0 +1,11 @@
+#include "StartUp.h"
+
+void StartUp(ProgramState& state, SettingsStore& settings) {
+    settings.load(state);
+    ResetView(state);
+    FillTestPattern(state);
+}
+
+void ShutDown(const ProgramState& state, SettingsStore& settings) {
+    settings.save(state);
+}
