@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace tarvik {
+
 // A colour as the program stores it: 0x00BBGGRR, or 0x80000000 plus the index
 // of a system colour. Held signed, as the settings file writes it.
 using ColourValue = std::int32_t;
@@ -41,3 +43,5 @@ inline constexpr ColourValue rgbColour(int red, int green, int blue) {
                                     static_cast<std::uint32_t>(green & 0xFF) << 8 |
                                     static_cast<std::uint32_t>(blue & 0xFF) << 16);
 }
+
+} // namespace tarvik

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace tarvik {
+
 // The modal dialogs the commands open. Each returns nothing when the user
 // cancels. Filters are in the "Description|pattern|Description|pattern" form.
 class Dialogs {
@@ -60,3 +62,5 @@ class CommonDialog {
 
     Dialogs& dialogs_;
 };
+
+} // namespace tarvik

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace tarvik {
+
 // Number of samples in a capture; every loop over samples runs over 1 ... SampleCount.
 inline constexpr std::int32_t SampleCount = 2'048'000;
 
@@ -39,3 +41,5 @@ void FillTestPattern(ProgramState& state);
 
 // The view at start-up: zoom 1/16 from sample 1.
 void ResetView(ProgramState& state);
+
+} // namespace tarvik

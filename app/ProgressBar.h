@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace tarvik {
+
 // The progress bar as the commands see it: they only ever set it.
 class ProgressBar {
   public:
@@ -18,3 +20,5 @@ class ProgressBar {
             setValue(static_cast<float>(v));
     }
 };
+
+} // namespace tarvik

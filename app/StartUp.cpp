@@ -1,5 +1,7 @@
 #include "StartUp.h"
 
+namespace tarvik {
+
 void StartUp(ProgramState& state, SettingsStore& settings) {
     settings.load(state);
     ResetView(state);
@@ -9,3 +11,5 @@ void StartUp(ProgramState& state, SettingsStore& settings) {
 void ShutDown(const ProgramState& state, SettingsStore& settings) {
     settings.save(state);
 }
+
+} // namespace tarvik

@@ -2,6 +2,8 @@
 
 #include "ProgramState.h"
 
+namespace tarvik {
+
 // The settings file as start-up and shutdown use it.
 class SettingsStore {
   public:
@@ -20,3 +22,5 @@ void StartUp(ProgramState& state, SettingsStore& settings);
 // The main window's unload event: the settings file is written. Closing always
 // goes ahead, and a capture that was not saved is gone.
 void ShutDown(const ProgramState& state, SettingsStore& settings);
+
+} // namespace tarvik

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace tarvik {
+
 // Reports as the console does and keeps the median wall time of each
 // benchmark, for the comparison table a benchmark program prints at its end.
 class MedianReporter final : public benchmark::ConsoleReporter {
@@ -21,3 +23,5 @@ class MedianReporter final : public benchmark::ConsoleReporter {
                     benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond);
     }
 };
+
+} // namespace tarvik

@@ -22,6 +22,8 @@
 #include <memory>
 #include <vector>
 
+namespace tarvik {
+
 namespace {
 
 // Reads cost nothing: every register reads 0x55.
@@ -182,11 +184,17 @@ BENCHMARK(BM_CaptureSettingEveryValue)->Unit(benchmark::kMillisecond)->Iteration
 
 } // namespace
 
-int main(int argc, char** argv) {
+int runBenchmarks(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
+}
+
+} // namespace tarvik
+
+int main(int argc, char** argv) {
+    return tarvik::runBenchmarks(argc, argv);
 }

@@ -28,6 +28,8 @@
 #include <string>
 #include <vector>
 
+namespace tarvik {
+
 namespace {
 
 constexpr TraceColours Colours{rgbColour(0, 0, 0), rgbColour(0, 192, 0), rgbColour(0, 0, 255)};
@@ -63,7 +65,7 @@ struct Window {
         *state, CD1, progress, [this] {
             PreviousPage(*state);
             DrawTraces(*state, Colours,
-                         {picture, progress, [this](const QString& text) { zoomCaption = text; }});
+                       {picture, progress, [this](const QString& text) { zoomCaption = text; }});
         }};
 
     Window() {
@@ -130,7 +132,7 @@ void plainWrite(benchmark::State& run, Window* window) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int runBenchmarks(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -166,4 +168,10 @@ int main(int argc, char** argv) {
     ratio("save without flush", "plain write");
     ratio("save", "plain write");
     return 0;
+}
+
+} // namespace tarvik
+
+int main(int argc, char** argv) {
+    return tarvik::runBenchmarks(argc, argv);
 }

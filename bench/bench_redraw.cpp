@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+namespace tarvik {
+
 namespace {
 
 const QSize AreaSize(672, 529);
@@ -97,7 +99,7 @@ std::string benchmarkName(const char* surface, const Capture& capture, const Vie
 
 } // namespace
 
-int main(int argc, char** argv) {
+int runBenchmarks(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
@@ -138,4 +140,10 @@ int main(int argc, char** argv) {
         }
     }
     return 0;
+}
+
+} // namespace tarvik
+
+int main(int argc, char** argv) {
+    return tarvik::runBenchmarks(argc, argv);
 }

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+namespace tarvik {
+
 namespace {
 
 // A register address written as "&H" and hexadecimal digits.
@@ -52,3 +54,5 @@ void CaptureSamples(ProgramState& state, PortDevice& port, ProgressBar& progress
         progress.setValue(static_cast<float>(i));
     }
 }
+
+} // namespace tarvik

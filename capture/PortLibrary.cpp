@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <memory>
 
+namespace tarvik {
+
 namespace {
 
 using StatusFunction = const char* (*)();
@@ -113,3 +115,5 @@ QString PortLibrary::open() {
     read_ = read;
     return {};
 }
+
+} // namespace tarvik

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace tarvik {
+
 // Which port library a "SCAN" button uses: its file name and the names of its
 // write and read functions.
 struct PortLibraryFile {
@@ -47,3 +49,5 @@ class PortLibrary final : public PortDevice {
     WriteFunction write_ = nullptr;
     ReadFunction read_ = nullptr;
 };
+
+} // namespace tarvik

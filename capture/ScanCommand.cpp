@@ -2,6 +2,8 @@
 
 #include "Capture.h"
 
+namespace tarvik {
+
 ScanCommand::ScanCommand(ProgramState& state, CommonDialog& dialog, ProgressBar& progress,
                          std::function<void()> redraw)
     : state_(state), dialog_(dialog), progress_(progress), redraw_(std::move(redraw)) {}
@@ -15,3 +17,5 @@ void ScanCommand::scan(PortDevice& port, const QString& title) {
     CaptureSamples(state_, port, progress_);
     redraw_();
 }
+
+} // namespace tarvik

@@ -9,6 +9,8 @@
 
 #include <functional>
 
+namespace tarvik {
+
 // The "SCAN" command of either button: capture through the button's port and
 // show the new samples at the same view.
 class ScanCommand {
@@ -28,3 +30,5 @@ class ScanCommand {
     ProgressBar& progress_;
     std::function<void()> redraw_;
 };
+
+} // namespace tarvik

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+namespace tarvik {
+
 namespace {
 
 // Each system colour index and the palette entry that plays its part here.
@@ -54,3 +56,5 @@ ColourValue fromQColor(const QColor& colour) {
     const QColor rgb = colour.toRgb();
     return rgbColour(rgb.red(), rgb.green(), rgb.blue());
 }
+
+} // namespace tarvik

@@ -2,10 +2,12 @@
 
 #include "Colour.h"
 
+namespace tarvik {
+
 // The trace area as the renderer draws on it, in the area's own units:
 // 10,240 across and 8,000 down, origin at the top left.
 class DrawingSurface {
-public:
+  public:
     static constexpr float Width = 10240.0F;
     static constexpr float Height = 8000.0F;
 
@@ -20,3 +22,5 @@ public:
     // Draws from the current position in the pen colour; (x2, y2) becomes it.
     virtual void lineTo(float x2, float y2) = 0;
 };
+
+} // namespace tarvik

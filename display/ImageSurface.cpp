@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <utility>
 
+namespace tarvik {
+
 namespace {
 
 // The painter draws a stroke whose ends compare equal as QPointF as a point.
@@ -75,3 +77,5 @@ void ImageSurface::lineTo(float x2, float y2) {
     currentX_ = x2;
     currentY_ = y2;
 }
+
+} // namespace tarvik

@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QPalette>
 
+namespace tarvik {
+
 // The trace area's picture: a drawing surface that keeps what was drawn in an
 // image of the area's device pixels until the next clear.
 //
@@ -46,3 +48,5 @@ class ImageSurface final : public DrawingSurface {
     float currentY_ = 0.0F;
     PixelRaster raster_;
 };
+
+} // namespace tarvik

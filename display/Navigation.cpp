@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+namespace tarvik {
+
 namespace {
 
 constexpr float MinZoom = 1.0F / 512.0F;
@@ -56,3 +58,5 @@ void NextPage(ProgramState& state) {
     if (state.viewStart > limit)
         state.viewStart = limit;
 }
+
+} // namespace tarvik

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <utility>
 
+namespace tarvik {
+
 namespace {
 
 constexpr int Sub = 64; // 1/64 pixel
@@ -185,3 +187,5 @@ void PixelRaster::steep(int x1, int y1, int x2, int y2, std::uint32_t colour) {
             bits_[row * stride_ + column] = colour;
     }
 }
+
+} // namespace tarvik

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace tarvik {
+
 // Draws strokes and points straight into the rows of a 32-bit image,
 // choosing the pixels that QPainter's aliased one-pixel cosmetic pen with
 // square caps chooses for the same stroke: the positions are cut to 1/64
@@ -159,3 +161,5 @@ class PixelRaster {
     };
     Slope slopes_[8];
 };
+
+} // namespace tarvik

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace tarvik {
+
 namespace {
 
 constexpr std::int32_t LastX = 10239;
@@ -84,7 +86,7 @@ QString ZoomCaption(float zoomFactor) {
 }
 
 void DrawTraces(const ProgramState& state, const TraceColours& colours,
-                  const TraceTargets& targets) {
+                const TraceTargets& targets) {
     targets.progress.setMax(static_cast<float>(SampleCount));
     targets.progress.setMin(1.0F);
     targets.progress.setValue(state.viewStart);
@@ -105,3 +107,5 @@ void DrawTraces(const ProgramState& state, const TraceColours& colours,
 
     targets.setZoomCaption(ZoomCaption(state.zoomFactor));
 }
+
+} // namespace tarvik

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <functional>
 
+namespace tarvik {
+
 // The three drawing colours, as the swatches hold them.
 struct TraceColours {
     ColourValue back; // trace-area background
@@ -34,4 +36,6 @@ QString ZoomCaption(float zoomFactor);
 // Repaints the whole trace area for the current view, sets the progress bar
 // to the view's position and writes the zoom label.
 void DrawTraces(const ProgramState& state, const TraceColours& colours,
-                  const TraceTargets& targets);
+                const TraceTargets& targets);
+
+} // namespace tarvik

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+namespace tarvik {
+
 namespace {
 
 // The file types each dialog offers, the first one preselected. "Analizer" is
@@ -58,3 +60,5 @@ void CaptureFileCommands::save() {
                                        "Any earlier file of that name is unchanged.")
                             .arg(QDir::toNativeSeparators(name), failure));
 }
+
+} // namespace tarvik

@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+namespace tarvik {
+
 // The "LOAD" and "SAVE" commands: a capture to and from a file chosen in the
 // shared file dialogs, with the progress bar showing the transfer.
 class CaptureFileCommands {
@@ -35,3 +37,5 @@ class CaptureFileCommands {
     // first load and kept for the run.
     std::unique_ptr<CaptureImage> image_;
 };
+
+} // namespace tarvik

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 
+namespace tarvik {
+
 namespace {
 
 // Pairs moved between the file and the buffers before the progress bar is
@@ -82,3 +84,5 @@ bool WriteCapture(const ProgramState& state, QIODevice& device, ProgressBar& pro
     }
     return true;
 }
+
+} // namespace tarvik

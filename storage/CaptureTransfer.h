@@ -6,6 +6,8 @@
 
 class QIODevice;
 
+namespace tarvik {
+
 // Reads a capture file from the device's current position into samples
 // 1 ... SampleCount of both buffers: its first CaptureFileSize bytes, the rest
 // of a longer file left unread; samples beyond the end of a shorter file
@@ -20,3 +22,5 @@ bool ReadCapture(QIODevice& device, CaptureImage& scratch, ProgramState& state,
 // order, driving the progress bar as ReadCapture does. False as soon as the
 // device takes no more; its errorString() then says why.
 bool WriteCapture(const ProgramState& state, QIODevice& device, ProgressBar& progress);
+
+} // namespace tarvik

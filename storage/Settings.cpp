@@ -6,6 +6,8 @@
 #include <QSaveFile>
 #include <QtGlobal>
 
+namespace tarvik {
+
 QString settingsFilePath(const QString& appDir) {
     return appDir + QStringLiteral("/Tarvik.INI");
 }
@@ -24,3 +26,5 @@ void SaveSettings(const ProgramState& state, const SettingsWindow& window) {
     qWarning("Tarvik: could not write the settings file %s: %s", qUtf8Printable(file.fileName()),
              qUtf8Printable(file.errorString()));
 }
+
+} // namespace tarvik

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+namespace tarvik {
+
 // The settings file in a directory: the name is always joined with a
 // separator, also to a directory that ends in one.
 QString settingsFilePath(const QString& appDir);
@@ -35,3 +37,5 @@ class SettingsFile final : public SettingsStore {
     SettingsWindow& window_;
     QString currentDir_;
 };
+
+} // namespace tarvik

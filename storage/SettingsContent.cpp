@@ -7,6 +7,8 @@
 
 #include <array>
 
+namespace tarvik {
+
 namespace {
 
 constexpr std::array<SettingsWindow::Swatch, 3> SwatchOrder{
@@ -68,3 +70,5 @@ QByteArray settingsText(const QString& header, const SettingsWindow& window) {
         appendLine(text, colourText(window.swatchColour(swatch)));
     return text;
 }
+
+} // namespace tarvik

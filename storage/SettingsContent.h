@@ -7,6 +7,8 @@
 
 class QIODevice;
 
+namespace tarvik {
+
 // Where the window goes when the settings cannot be read, in twips.
 inline constexpr float FallbackTop = 10.0F;
 inline constexpr float FallbackLeft = 10.0F;
@@ -24,3 +26,5 @@ void loadSettingsFrom(QIODevice& file, QString& header, SettingsWindow& window);
 // The whole file as written: each field in double quotes on a line of its own
 // ending in CR LF.
 QByteArray settingsText(const QString& header, const SettingsWindow& window);
+
+} // namespace tarvik

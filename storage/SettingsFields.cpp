@@ -2,6 +2,8 @@
 
 #include <QIODevice>
 
+namespace tarvik {
+
 namespace {
 
 bool isLineEnd(char c) {
@@ -56,3 +58,5 @@ void SettingsFieldReader::skipPastSeparator() {
     while (getChar(c) && !isSeparator(c)) {
     }
 }
+
+} // namespace tarvik

@@ -6,6 +6,8 @@
 
 class QIODevice;
 
+namespace tarvik {
+
 // Hands out the fields of a settings file one at a time. Blanks and line ends
 // before a field are skipped. A field in double quotes runs to the closing
 // quote and may hold commas and line ends; any other field runs to the next
@@ -37,3 +39,5 @@ class SettingsFieldReader {
     qint64 budget_ = MaxSettingsBytes;
     bool overran_ = false;
 };
+
+} // namespace tarvik

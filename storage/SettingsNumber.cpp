@@ -6,6 +6,8 @@
 #include <limits>
 #include <string>
 
+namespace tarvik {
+
 namespace {
 
 bool isDigit(char c) {
@@ -135,3 +137,5 @@ QByteArray colourText(ColourValue colour) {
         text.prepend(' ');
     return text;
 }
+
+} // namespace tarvik

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+namespace tarvik {
+
 // The number a settings field's text stands for. Blanks, tabs and line feeds
 // are left out wherever they stand; of the rest, an optional sign, digits with
 // an optional full stop and fraction, and an optional exponent (E or e, an
@@ -31,3 +33,5 @@ std::optional<ColourValue> settingsColour(double number);
 // through settingsNumber to the value it was made from.
 QByteArray positionText(float twips);
 QByteArray colourText(ColourValue colour);
+
+} // namespace tarvik

@@ -2,6 +2,8 @@
 
 #include "Colour.h"
 
+namespace tarvik {
+
 // What the settings file reads from and writes to the main window: its outer
 // position in twips and the background colours of the three swatches.
 class SettingsWindow {
@@ -18,3 +20,5 @@ class SettingsWindow {
     // False when the swatch refuses the value; it then keeps its colour.
     virtual bool setSwatchColour(Swatch swatch, ColourValue colour) = 0;
 };
+
+} // namespace tarvik

@@ -4,6 +4,8 @@
 #include <QStyle>
 #include <QStyleFactory>
 
+namespace tarvik {
+
 void useClassicLook(QProgressBar& bar) {
     QStyle* classic = QStyleFactory::create(QStringLiteral("Windows"));
     if (!classic)
@@ -12,3 +14,5 @@ void useClassicLook(QProgressBar& bar) {
     classic->setParent(&bar);
     bar.setStyle(classic);
 }
+
+} // namespace tarvik

@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace tarvik {
+
 ColourSwatch::ColourSwatch(ColourValue colour, QWidget* parent) : QFrame(parent), colour_(colour) {
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     setFocusPolicy(Qt::StrongFocus);
@@ -31,3 +33,5 @@ void ColourSwatch::mouseReleaseEvent(QMouseEvent* event) {
         emit clicked();
     QFrame::mouseReleaseEvent(event);
 }
+
+} // namespace tarvik

@@ -4,6 +4,8 @@
 
 #include <QFrame>
 
+namespace tarvik {
+
 // A small sunken picture box showing one drawing colour; a click picks a new one.
 class ColourSwatch final : public QFrame {
     Q_OBJECT
@@ -25,3 +27,5 @@ class ColourSwatch final : public QFrame {
   private:
     ColourValue colour_;
 };
+
+} // namespace tarvik

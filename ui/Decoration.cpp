@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPolygon>
 
+namespace tarvik {
+
 QPixmap decorationPicture() {
     QPixmap picture(60, 25);
     picture.fill(Qt::transparent);
@@ -18,3 +20,5 @@ QPixmap decorationPicture() {
     painter.drawPolyline(data);
     return picture;
 }
+
+} // namespace tarvik

@@ -1,5 +1,7 @@
 #include "DisplayPlatform.h"
 
+namespace tarvik {
+
 QByteArray preferredPlatform(const QProcessEnvironment& environment) {
     const auto isSet = [&environment](const char* name) {
         return !environment.value(QString::fromLatin1(name)).isEmpty();
@@ -12,3 +14,5 @@ QByteArray preferredPlatform(const QProcessEnvironment& environment) {
         return {};
     return QByteArrayLiteral("xcb");
 }
+
+} // namespace tarvik

@@ -22,6 +22,8 @@
 
 #include <cmath>
 
+namespace tarvik {
+
 namespace {
 
 template <typename Control>
@@ -207,3 +209,5 @@ void Form1::chooseColour(ColourSwatch& swatch) {
     swatch.setBackColor(CD1.Color);
     RedrawTraces();
 }
+
+} // namespace tarvik

@@ -8,13 +8,16 @@
 
 #include <memory>
 
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace tarvik {
+
 class CaptureFileCommands;
 class ScanCommand;
 class ColourSwatch;
 class PortDevice;
-class QLabel;
-class QProgressBar;
-class QPushButton;
 class TraceArea;
 
 // The main window: builds the controls at their places and wires each click
@@ -75,3 +78,5 @@ class Form1 final : public QWidget {
     std::unique_ptr<CaptureFileCommands> captureFiles_;
     std::unique_ptr<ScanCommand> scanCommand_;
 };
+
+} // namespace tarvik

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <limits>
 
+namespace tarvik {
+
 namespace {
 
 // initStyleOption() is protected. A pointer to it, taken through a using-
@@ -151,3 +153,5 @@ qint64 ProgressBarView::repaintDistance() const {
         distance = std::min(distance, threshold / block + 1);
     return distance;
 }
+
+} // namespace tarvik

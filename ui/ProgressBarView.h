@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QProgressBar>
 
+namespace tarvik {
+
 // PB1 as the commands drive it. The long loops set its value once per sample,
 // and QProgressBar::setValue costs far more than a sample. A QProgressBar
 // paints at once when a new value lies far enough from the value it painted
@@ -72,3 +74,5 @@ class ProgressBarView final : public ProgressBar {
     qint64 quietFrom_ = 0;
     qint64 quietTo_ = 0;
 };
+
+} // namespace tarvik

@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+namespace tarvik {
+
 namespace {
 
 std::optional<QString> showFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
@@ -64,3 +66,5 @@ std::optional<QString> QtDialogs::showSave(const QString& filter, int filterInde
 void QtDialogs::showMessage(const QString& title, const QString& text) {
     QMessageBox::warning(parent_, title, text);
 }
+
+} // namespace tarvik

@@ -4,6 +4,8 @@
 
 class QWidget;
 
+namespace tarvik {
+
 // The real dialogs: Qt's colour, file and message dialogs, modal over a window.
 class QtDialogs final : public Dialogs {
   public:
@@ -22,3 +24,5 @@ class QtDialogs final : public Dialogs {
 
 // "Description|pattern|Description|pattern" as the file dialog's name filters.
 QStringList nameFilters(const QString& filter);
+
+} // namespace tarvik

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+namespace tarvik {
+
 TraceArea::TraceArea(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     setFocusPolicy(Qt::StrongFocus);
@@ -26,3 +28,5 @@ void TraceArea::paintEvent(QPaintEvent* event) {
     }
     QFrame::paintEvent(event);
 }
+
+} // namespace tarvik

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+namespace tarvik {
+
 // The trace area: a sunken frame around the picture the renderer draws. The
 // picture is kept until the next redraw, at the display's own resolution.
 class TraceArea final : public QFrame {
@@ -23,3 +25,5 @@ class TraceArea final : public QFrame {
   private:
     std::unique_ptr<ImageSurface> surface_;
 };
+
+} // namespace tarvik

@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+namespace tarvik {
+
 namespace {
 
 // Window systems place windows in 16-bit pixel coordinates; at 15 twips per
@@ -59,3 +61,5 @@ ColourValue WindowSettings::swatchColour(Swatch swatch) const {
 bool WindowSettings::setSwatchColour(Swatch swatch, ColourValue colour) {
     return swatchOf(form_, swatch).setBackColor(colour);
 }
+
+} // namespace tarvik

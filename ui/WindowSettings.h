@@ -2,6 +2,8 @@
 
 #include "SettingsWindow.h"
 
+namespace tarvik {
+
 class Form1;
 
 // The main window as the settings file sees it: the outer frame's position
@@ -20,3 +22,5 @@ class WindowSettings final : public SettingsWindow {
   private:
     Form1& form_;
 };
+
+} // namespace tarvik

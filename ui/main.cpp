@@ -9,16 +9,17 @@
 #include <cstdlib>
 
 int main(int argc, char* argv[]) {
-    if (const QByteArray platform = preferredPlatform(QProcessEnvironment::systemEnvironment());
+    if (const QByteArray platform =
+            tarvik::preferredPlatform(QProcessEnvironment::systemEnvironment());
         !platform.isEmpty())
         qputenv("QT_QPA_PLATFORM", platform);
 
     QApplication app(argc, argv);
-    ProgramState state;
-    QtDialogs dialogs;
-    PortLibrary win95io(Win95IoLibrary);
-    PortLibrary inpout32(Inpout32Library);
-    Form1 window(state, dialogs, win95io, inpout32);
+    tarvik::ProgramState state;
+    tarvik::QtDialogs dialogs;
+    tarvik::PortLibrary win95io(tarvik::Win95IoLibrary);
+    tarvik::PortLibrary inpout32(tarvik::Inpout32Library);
+    tarvik::Form1 window(state, dialogs, win95io, inpout32);
     dialogs.setParent(&window);
     window.show();
     return app.exec();

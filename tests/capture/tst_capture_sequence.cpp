@@ -5,6 +5,8 @@
 
 #include <memory>
 
+namespace tarvik {
+
 namespace {
 
 // Results that are not bytes, some above 255 and some negative: the capture
@@ -78,5 +80,7 @@ class CaptureSequenceTest : public QObject {
     }
 };
 
-QTEST_MAIN(CaptureSequenceTest)
+} // namespace tarvik
+
+QTEST_MAIN(tarvik::CaptureSequenceTest)
 #include "tst_capture_sequence.moc"

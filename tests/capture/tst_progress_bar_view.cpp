@@ -10,6 +10,8 @@
 #include <optional>
 #include <utility>
 
+namespace tarvik {
+
 namespace {
 
 // When a bar paints: which setting was the last before it, and the value shown.
@@ -133,5 +135,7 @@ class ProgressBarViewTest : public QObject {
     }
 };
 
-QTEST_MAIN(ProgressBarViewTest)
+} // namespace tarvik
+
+QTEST_MAIN(tarvik::ProgressBarViewTest)
 #include "tst_progress_bar_view.moc"

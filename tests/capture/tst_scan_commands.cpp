@@ -16,6 +16,8 @@
 
 #include <memory>
 
+namespace tarvik {
+
 namespace {
 
 bool bit(std::uint8_t byte, int n) {
@@ -165,5 +167,7 @@ class ScanCommandsTest : public QObject {
     }
 };
 
-QTEST_MAIN(ScanCommandsTest)
+} // namespace tarvik
+
+QTEST_MAIN(tarvik::ScanCommandsTest)
 #include "tst_scan_commands.moc"

@@ -7,6 +7,8 @@
 #include <memory>
 #include <random>
 
+namespace tarvik {
+
 namespace {
 
 struct View {
@@ -188,5 +190,7 @@ class NavigationTest : public QObject {
     }
 };
 
-QTEST_APPLESS_MAIN(NavigationTest)
+} // namespace tarvik
+
+QTEST_APPLESS_MAIN(tarvik::NavigationTest)
 #include "tst_navigation.moc"

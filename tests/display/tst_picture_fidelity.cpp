@@ -15,6 +15,8 @@
 #include <tuple>
 #include <utility>
 
+namespace tarvik {
+
 namespace {
 
 const QSize AreaSize(672, 529);
@@ -194,11 +196,13 @@ class PictureFidelityTest : public QObject {
         RecordingProgressBar progress;
         const auto [fast, plain] = drawBoth(devicePixelRatio, [&](DrawingSurface& surface) {
             DrawTraces(*state, {rgbColour(0, 0, 0), Green, Blue},
-                         {surface, progress, [](const QString&) {}});
+                       {surface, progress, [](const QString&) {}});
         });
         QCOMPARE(fast, plain);
     }
 };
 
-QTEST_MAIN(PictureFidelityTest)
+} // namespace tarvik
+
+QTEST_MAIN(tarvik::PictureFidelityTest)
 #include "tst_picture_fidelity.moc"

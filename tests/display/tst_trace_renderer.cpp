@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <memory>
 
+namespace tarvik {
+
 namespace {
 
 constexpr TraceColours Colours{rgbColour(1, 2, 3), rgbColour(0, 192, 0), rgbColour(0, 0, 255)};
@@ -18,7 +20,7 @@ struct Redraw {
 
     explicit Redraw(const ProgramState& state) {
         DrawTraces(state, Colours,
-                     {surface, progress, [this](const QString& text) { caption = text; }});
+                   {surface, progress, [this](const QString& text) { caption = text; }});
     }
 
     // Level drawn for trace t (0 ... 12) at x, read from the segment ending there.
@@ -160,5 +162,7 @@ class TraceRendererTest : public QObject {
     }
 };
 
-QTEST_APPLESS_MAIN(TraceRendererTest)
+} // namespace tarvik
+
+QTEST_APPLESS_MAIN(tarvik::TraceRendererTest)
 #include "tst_trace_renderer.moc"

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace tarvik {
+
 namespace {
 
 struct Loaded {
@@ -39,6 +41,7 @@ bool sameValues(const Loaded& a, const Loaded& b) {
 
 } // namespace
 
+// C linkage: libFuzzer finds the entry by its plain name.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const Loaded first =
         load(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
@@ -50,3 +53,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         mismatch("the written file is written differently the second time", written);
     return 0;
 }
+
+} // namespace tarvik

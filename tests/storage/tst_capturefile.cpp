@@ -16,6 +16,8 @@
 #include <functional>
 #include <memory>
 
+namespace tarvik {
+
 namespace {
 
 const QStringList ProgressStart{"max 2048000", "min 1", "value 1", "value 1", "value 2"};
@@ -175,5 +177,7 @@ class CaptureFileTest : public QObject {
     }
 };
 
-QTEST_MAIN(CaptureFileTest)
+} // namespace tarvik
+
+QTEST_MAIN(tarvik::CaptureFileTest)
 #include "tst_capturefile.moc"

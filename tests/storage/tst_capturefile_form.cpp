@@ -14,6 +14,8 @@
 
 #include <functional>
 
+namespace tarvik {
+
 namespace {
 
 QList<int> barOf(const FormHarness& h) {
@@ -127,5 +129,7 @@ class CaptureFileFormTest : public QObject {
     }
 };
 
-QTEST_MAIN(CaptureFileFormTest)
+} // namespace tarvik
+
+QTEST_MAIN(tarvik::CaptureFileFormTest)
 #include "tst_capturefile_form.moc"

@@ -11,6 +11,8 @@
 
 #include <memory>
 
+namespace tarvik {
+
 // A saved capture as another tool reads it: sigrok's binary input takes each
 // sample as a 16-bit word, status byte first, so data bit 0 is its channel 8.
 // The simulated port sends a line of text on that bit as a 62,500-baud UART
@@ -52,5 +54,7 @@ class CaptureFileSigrokTest : public QObject {
     }
 };
 
-QTEST_MAIN(CaptureFileSigrokTest)
+} // namespace tarvik
+
+QTEST_MAIN(tarvik::CaptureFileSigrokTest)
 #include "tst_capturefile_sigrok.moc"

@@ -22,6 +22,8 @@
 #include <limits>
 #include <optional>
 
+namespace tarvik {
+
 namespace {
 
 constexpr double Infinity = std::numeric_limits<double>::infinity();
@@ -327,5 +329,7 @@ class SettingsFileTest : public QObject {
     std::optional<QTemporaryDir> dir_;
 };
 
-QTEST_MAIN(SettingsFileTest)
+} // namespace tarvik
+
+QTEST_MAIN(tarvik::SettingsFileTest)
 #include "tst_settings_file.moc"

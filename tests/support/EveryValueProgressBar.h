@@ -4,6 +4,8 @@
 
 #include <QProgressBar>
 
+namespace tarvik {
+
 // The bar handed every value as it comes: what the window's progress display
 // is measured and compared against.
 class EveryValueProgressBar final : public ProgressBar {
@@ -16,3 +18,5 @@ class EveryValueProgressBar final : public ProgressBar {
   private:
     QProgressBar& bar_;
 };
+
+} // namespace tarvik

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace tarvik {
+
 // A device that reads its first `limit` bytes of `content` and then fails, as
 // a disk or a network share can part-way through a file.
 class FailingDevice final : public QIODevice {
@@ -32,3 +34,5 @@ class FailingDevice final : public QIODevice {
     qint64 limit_;
     qint64 read_ = 0;
 };
+
+} // namespace tarvik

@@ -7,6 +7,8 @@
 #include <array>
 #include <cmath>
 
+namespace tarvik {
+
 // A window that stores whatever position it is given and whose swatches start
 // with the design colours and refuse what a real swatch refuses.
 class FakeSettingsWindow final : public SettingsWindow {
@@ -44,3 +46,5 @@ inline QByteArray settingsLines(const char* fields) {
         text += '"' + field + "\"\r\n";
     return text;
 }
+
+} // namespace tarvik

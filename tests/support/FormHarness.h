@@ -11,6 +11,8 @@
 
 #include <memory>
 
+namespace tarvik {
+
 // The real main window with scripted dialogs and ports of the given kind,
 // started in a fresh temporary directory so that its settings file never
 // touches a real one.
@@ -39,3 +41,5 @@ template <typename Port> struct BasicFormHarness {
 };
 
 using FormHarness = BasicFormHarness<FakePort>;
+
+} // namespace tarvik

@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+namespace tarvik {
+
 // Whether the process has the shared library of that file name loaded.
 inline bool isLoaded(const char* fileName) {
     void* handle = dlopen(fileName, RTLD_NOW | RTLD_NOLOAD);
@@ -9,3 +11,5 @@ inline bool isLoaded(const char* fileName) {
         dlclose(handle);
     return handle != nullptr;
 }
+
+} // namespace tarvik

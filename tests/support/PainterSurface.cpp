@@ -4,6 +4,8 @@
 
 #include <utility>
 
+namespace tarvik {
+
 namespace {
 
 // Width 0: one device pixel at any scale. A pen of width 1 would be scaled
@@ -73,3 +75,5 @@ void PainterSurface::lineTo(float x2, float y2) {
     painter().drawLine(QLineF(current_, to));
     current_ = to;
 }
+
+} // namespace tarvik

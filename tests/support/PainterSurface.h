@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPalette>
 
+namespace tarvik {
+
 // The plain way to draw the trace area: every operation is one QPainter call
 // on an image of the area's device pixels, aliased, with the one-pixel
 // cosmetic pen and the area's units mapped by the painter's own window and
@@ -37,3 +39,5 @@ class PainterSurface final : public DrawingSurface {
     QPen pen_;
     QPointF current_;
 };
+
+} // namespace tarvik

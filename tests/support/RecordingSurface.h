@@ -8,6 +8,8 @@
 
 #include <vector>
 
+namespace tarvik {
+
 // A drawing surface that keeps a log of what it was asked to do: every
 // operation but the strokes as text, the strokes as their end points.
 class RecordingSurface final : public DrawingSurface {
@@ -50,3 +52,5 @@ class RecordingSurface final : public DrawingSurface {
     float x_ = 0.0F;
     float y_ = 0.0F;
 };
+
+} // namespace tarvik

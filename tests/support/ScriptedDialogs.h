@@ -6,6 +6,8 @@
 
 #include <deque>
 
+namespace tarvik {
+
 // Dialogs answered from a script: each queued answer serves one dialog, and
 // an empty answer (or none queued) is a cancel. Every request is recorded.
 class ScriptedDialogs final : public Dialogs {
@@ -52,3 +54,5 @@ class ScriptedDialogs final : public Dialogs {
         return answer;
     }
 };
+
+} // namespace tarvik

@@ -6,6 +6,8 @@
 
 #include <initializer_list>
 
+namespace tarvik {
+
 // Each byte its offset modulo 256.
 inline QByteArray countingBytes(qint64 size) {
     QByteArray bytes(size, Qt::Uninitialized);
@@ -32,3 +34,5 @@ inline QByteArray crlfLines(std::initializer_list<const char*> lines) {
         text += QByteArray(line) + "\r\n";
     return text;
 }
+
+} // namespace tarvik

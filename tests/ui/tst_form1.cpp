@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTest>
 
+namespace tarvik {
+
 namespace {
 
 // Pixel row and column of a point in the trace area's units.
@@ -223,5 +225,7 @@ class Form1Test : public QObject {
     }
 };
 
-QTEST_MAIN(Form1Test)
+} // namespace tarvik
+
+QTEST_MAIN(tarvik::Form1Test)
 #include "tst_form1.moc"

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace tarvik {
+
 namespace {
 
 // The picture as the window shows it, in device pixels.
@@ -58,5 +60,7 @@ class TraceAreaTest : public QObject {
     }
 };
 
-QTEST_MAIN(TraceAreaTest)
+} // namespace tarvik
+
+QTEST_MAIN(tarvik::TraceAreaTest)
 #include "tst_tracearea.moc"
