@@ -1,13 +1,14 @@
 #include "SimulatedPort.h"
 
+#include "PortRegisters.h"
 #include "SimulatedSignals.h"
 
 namespace {
 
-constexpr short DataRegister = 0x378;
-constexpr short StatusRegister = 0x379;
-constexpr short ControlRegister = 0x37A;
-constexpr std::uint8_t DataLinesIn = 0x20;
+constexpr short DataRegister = TarvikDataRegister;
+constexpr short StatusRegister = TarvikStatusRegister;
+constexpr short ControlRegister = TarvikControlRegister;
+constexpr std::uint8_t DataLinesIn = TarvikDataLinesIn;
 constexpr short NothingThere = 0xFF;
 
 } // namespace

@@ -1,0 +1,83 @@
+/* tarvik-launcher: starts Tarvik with the printer port's three registers open
+ * to it and no capability at all.
+ *
+ * This is the only file that ever carries CAP_SYS_RAWIO (setcap
+ * cap_sys_rawio+ep), so it does as little as it can. It asks the kernel for
+ * I/O permission on 0x378 ... 0x37A, gives up every capability, forbids new
+ * privileges and executes the program whose path was fixed when it was built,
+ * never one named by its arguments or the environment. The I/O permission
+ * survives execve(); the capability does not, so the program, Qt and any
+ * plugin the environment names run without it. */
+
+#define _GNU_SOURCE
+
+#include "KernelLockdown.h"
+#include "Launcher.h"
+#include "PortRegisters.h"
+
+#include <errno.h>
+#include <linux/capability.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <sys/io.h>
+
+/* Without the permission the program still starts: the lower SCAN button
+ * goes through the kernel's driver and needs none. */
+static void openPortRegisters(void) {
+    if (ioperm(TarvikDataRegister, TarvikRegisterCount, 1) == 0)
+        return;
+    const int error = errno;
+    if (error == EPERM && tarvikKernelLockedDown())
+        fputs("tarvik-launcher: the kernel is locked down (Secure Boot), which forbids port "
+              "instructions; only the lower SCAN button will work.\n",
+              stderr);
+    else if (error == EPERM)
+        fprintf(stderr,
+                "tarvik-launcher: no port permission, as this launcher lacks CAP_SYS_RAWIO; an "
+                "administrator gives it with: sudo setcap cap_sys_rawio+ep %s\n",
+                TARVIK_LAUNCHER);
+    else
+        fprintf(stderr, "tarvik-launcher: this system offers no port instructions (ioperm: %s)\n",
+                strerror(error));
+}
+#else
+static void openPortRegisters(void) {}
+#endif
+
+/* Effective, permitted, inheritable and ambient sets are emptied, and no
+ * execve() can fill them again. The bounding set goes as far as it can:
+ * dropping from it needs CAP_SETPCAP, which only root brings along. */
+static int dropCapabilities(void) {
+    for (int cap = 0; prctl(PR_CAPBSET_READ, cap, 0, 0, 0) >= 0; ++cap)
+        prctl(PR_CAPBSET_DROP, cap, 0, 0, 0);
+    struct __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
+    struct __user_cap_data_struct none[_LINUX_CAPABILITY_U32S_3];
+    memset(none, 0, sizeof none);
+    return prctl(PR_CAP_AMBIENT, PR_CAP_AMBIENT_CLEAR_ALL, 0, 0, 0) == 0 &&
+           syscall(SYS_capset, &header, none) == 0 && prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0;
+}
+
+int main(int argc, char* argv[]) {
+    openPortRegisters();
+    if (!dropCapabilities()) {
+        perror("tarvik-launcher: cannot give up its capabilities");
+        return 1;
+    }
+    /* The installed program restarts itself through this launcher unless it
+     * was started by it. */
+    if (setenv(TARVIK_LAUNCHED_MARKER, "1", 1) != 0) {
+        perror("tarvik-launcher");
+        return 1;
+    }
+    char program[] = TARVIK_PROGRAM;
+    char* withoutArguments[] = {program, NULL};
+    execv(program, argc > 0 ? argv : withoutArguments);
+    fprintf(stderr, "tarvik-launcher: cannot start %s: %s\n", program, strerror(errno));
+    return 127;
+}
