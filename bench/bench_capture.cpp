@@ -32,6 +32,7 @@ class FreePort final : public PortDevice {
     QString open() override { return {}; }
     void out(std::int16_t, std::int16_t) override {}
     std::int16_t inp(std::int16_t) override { return 0x55; }
+    void close() override {}
 };
 
 // Notes that the bar painted.

@@ -12,8 +12,6 @@ namespace tarvik {
 
 namespace {
 
-using StatusFunction = const char* (*)();
-
 QString text(const char* s) {
     return QString::fromLocal8Bit(s);
 }
@@ -84,8 +82,26 @@ PortLibrary::~PortLibrary() {
 }
 
 QString PortLibrary::open() {
-    if (handle_)
-        return {};
+    if (!handle_) {
+        if (QString failure = load(); !failure.isEmpty())
+            return failure;
+    }
+    if (status_) {
+        if (const char* reason = status_()) {
+            const QString failure = unreachable(file_.fileName, loadedPath(handle_), reason);
+            unload();
+            return failure;
+        }
+    }
+    return {};
+}
+
+void PortLibrary::close() {
+    if (release_)
+        release_();
+}
+
+QString PortLibrary::load() {
     void* handle = dlopen(file_.fileName, RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         // Taken at once: looking up the search folders resets dlerror().
@@ -98,22 +114,27 @@ QString PortLibrary::open() {
     // before the capture has changed anything. The addresses are kept.
     const auto write = lookUp<WriteFunction>(handle, file_.writeFunction);
     const auto read = lookUp<ReadFunction>(handle, file_.readFunction);
-    QString failure;
     if (!write || !read) {
-        failure = lacksFunction(file_.fileName, loadedPath(handle),
-                                write ? file_.readFunction : file_.writeFunction);
-    } else if (const auto status = lookUp<StatusFunction>(handle, PortStatusFunction)) {
-        if (const char* reason = status())
-            failure = unreachable(file_.fileName, loadedPath(handle), reason);
-    }
-    if (!failure.isEmpty()) {
+        const QString failure = lacksFunction(file_.fileName, loadedPath(handle),
+                                              write ? file_.readFunction : file_.writeFunction);
         dlclose(handle);
         return failure;
     }
     handle_ = handle;
     write_ = write;
     read_ = read;
+    status_ = lookUp<StatusFunction>(handle, TARVIK_PORT_STATUS_NAME);
+    release_ = lookUp<ReleaseFunction>(handle, TARVIK_PORT_RELEASE_NAME);
     return {};
+}
+
+void PortLibrary::unload() {
+    dlclose(handle_);
+    handle_ = nullptr;
+    write_ = nullptr;
+    read_ = nullptr;
+    status_ = nullptr;
+    release_ = nullptr;
 }
 
 } // namespace tarvik

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PortDevice.h"
+#include "PortExports.h"
 
 #include <cstdint>
 
@@ -14,18 +15,17 @@ struct PortLibraryFile {
     const char* readFunction;
 };
 
-inline constexpr PortLibraryFile Win95IoLibrary{"libWIN95IO.so", "vbOut", "vbInp"};
-inline constexpr PortLibraryFile Inpout32Library{"libinpout32.so", "Out32", "Inp32"};
-
-// The port libraries built with this program also export this function,
-// `const char* TarvikPortStatus(void)`: null once the library has reached the
-// port, otherwise why not and what to do about it. A library without it is
-// taken to have reached the port.
-inline constexpr const char* PortStatusFunction = "TarvikPortStatus";
+inline constexpr PortLibraryFile Win95IoLibrary{"libWIN95IO.so", TARVIK_WIN95IO_WRITE_NAME,
+                                                TARVIK_WIN95IO_READ_NAME};
+inline constexpr PortLibraryFile Inpout32Library{"libinpout32.so", TARVIK_INPOUT32_WRITE_NAME,
+                                                 TARVIK_INPOUT32_READ_NAME};
 
 // A port reached through a shared library, opened by its bare file name the
 // first time the port is opened, so that LD_LIBRARY_PATH and then the
-// program's RUNPATH are searched. Nothing is loaded before that.
+// program's RUNPATH are searched. Nothing is loaded before that. The port
+// libraries built with this program also export TarvikPortStatus, called by
+// every open(), and TarvikPortRelease, called by close() (PortExports.h); a
+// library without them is taken to reach the port and to hold nothing.
 class PortLibrary final : public PortDevice {
   public:
     explicit PortLibrary(const PortLibraryFile& file) : file_(file) {}
@@ -33,21 +33,30 @@ class PortLibrary final : public PortDevice {
     PortLibrary(const PortLibrary&) = delete;
     PortLibrary& operator=(const PortLibrary&) = delete;
 
-    // Loads the library and looks up its functions on the first call. A
-    // library that cannot be loaded, lacks a function or cannot reach the port
-    // is released again, so that the next call tries afresh.
+    // Loads the library and looks up its functions on the first call, then
+    // asks the library to reach the port. A library that cannot be loaded,
+    // lacks a function or cannot reach the port is unloaded again, so that
+    // the next call tries afresh.
     QString open() override;
     void out(std::int16_t address, std::int16_t value) override { write_(address, value); }
     std::int16_t inp(std::int16_t address) override { return read_(address); }
+    void close() override;
 
   private:
     using WriteFunction = void (*)(std::int16_t address, std::int16_t value);
     using ReadFunction = std::int16_t (*)(std::int16_t address);
+    using StatusFunction = const char* (*)();
+    using ReleaseFunction = void (*)();
+
+    QString load();
+    void unload();
 
     PortLibraryFile file_;
     void* handle_ = nullptr;
     WriteFunction write_ = nullptr;
     ReadFunction read_ = nullptr;
+    StatusFunction status_ = nullptr;
+    ReleaseFunction release_ = nullptr;
 };
 
 } // namespace tarvik

@@ -15,6 +15,7 @@ void ScanCommand::scan(PortDevice& port, const QString& title) {
         return;
     }
     CaptureSamples(state_, port, progress_);
+    port.close();
     redraw_();
 }
 

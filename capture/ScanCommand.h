@@ -21,7 +21,8 @@ class ScanCommand {
 
     // A port that cannot be reached ends the command before anything has
     // changed, with one message titled after the button's library: otherwise
-    // the click would seem to do nothing at all.
+    // the click would seem to do nothing at all. The port is held only while
+    // the samples are read.
     void scan(PortDevice& port, const QString& title);
 
   private:

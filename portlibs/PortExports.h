@@ -3,17 +3,29 @@
 // The C interface of the port libraries that the "SCAN" buttons open by file
 // name. Addresses and values are 16-bit signed integers passed by value; a
 // read returns the byte read, 0 ... 255. A write uses the value's low byte.
+// The program looks the functions up by the names given beside them.
 
 #define TARVIK_PORT_API extern "C" __attribute__((visibility("default")))
 
-// Null once the library has reached the port; otherwise a sentence saying why
-// not and what to do about it. Safe to call again: it retries while it fails.
+// Null once the library has reached the port (and claimed it, where the port
+// is shared); otherwise a sentence saying why not and what to do about it.
+// Called at the start of every capture; safe to call again while it fails.
 TARVIK_PORT_API const char* TarvikPortStatus(void);
+#define TARVIK_PORT_STATUS_NAME "TarvikPortStatus"
+
+// Lets go of what TarvikPortStatus claimed, at the end of every capture; safe
+// to call when nothing is claimed. Optional, like TarvikPortStatus.
+TARVIK_PORT_API void TarvikPortRelease(void);
+#define TARVIK_PORT_RELEASE_NAME "TarvikPortRelease"
 
 // libinpout32.so, for the lower "SCAN" button.
 TARVIK_PORT_API void Out32(short address, short value);
 TARVIK_PORT_API short Inp32(short address);
+#define TARVIK_INPOUT32_WRITE_NAME "Out32"
+#define TARVIK_INPOUT32_READ_NAME "Inp32"
 
 // libWIN95IO.so, for the upper "SCAN" button.
 TARVIK_PORT_API void vbOut(short address, short value);
 TARVIK_PORT_API short vbInp(short address);
+#define TARVIK_WIN95IO_WRITE_NAME "vbOut"
+#define TARVIK_WIN95IO_READ_NAME "vbInp"

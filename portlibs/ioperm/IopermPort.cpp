@@ -1,8 +1,15 @@
 // The printer port through the processor's own port instructions, as the
 // library of the same name did on Windows. Linux lets a process use them
-// after ioperm(), which needs root or the CAP_SYS_RAWIO capability.
+// after ioperm(), which needs CAP_SYS_RAWIO. The program never holds that
+// capability: tarvik-launcher opens the three registers and then starts the
+// program without any capability, and the permission survives the start. So
+// this library first looks whether the port is open to it already, and only
+// otherwise asks for it itself, which succeeds for root.
 
+#include "KernelLockdown.h"
+#include "Launcher.h"
 #include "PortExports.h"
+#include "PortRegisters.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 
@@ -10,46 +17,95 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csetjmp>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-constexpr unsigned long FirstRegister = 0x378;
-constexpr unsigned long RegisterCount = 3;
+constexpr unsigned long FirstRegister = TarvikDataRegister;
+constexpr unsigned long RegisterCount = TarvikRegisterCount;
+constexpr unsigned short StatusRegister = TarvikStatusRegister;
 // The highest address ioperm() can open; above it a process would need iopl().
 constexpr unsigned long LastIopermAddress = 0x3FF;
 constexpr short NothingThere = 0xFF;
 
 bool granted = false;
 bool triedOnce = false;
-char reason[512];
+char reason[768];
 
-// The program's own file, for the setcap command line.
-const char* programFile() {
-    static char path[256];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return "<program file>";
-    path[length] = '\0';
-    return path;
+sigjmp_buf probeFault;
+volatile pid_t probingThread = 0;
+struct sigaction previousFaultAction;
+
+// A port instruction without permission faults with SIGSEGV. A fault in any
+// other thread is none of the probe's business: the previous handler comes
+// back and the faulting instruction, run again, meets it.
+void onProbeFault(int) {
+    if (gettid() != probingThread) {
+        sigaction(SIGSEGV, &previousFaultAction, nullptr);
+        return;
+    }
+    siglongjmp(probeFault, 1);
+}
+
+// Whether the registers are open to this process already, as the launcher
+// leaves them: one read of the status register, which changes nothing on the
+// port, under a handler of its own for the fault it raises otherwise. The
+// previous handler (Qt Test has one) and signal mask come back afterwards.
+bool permissionInherited() {
+    struct sigaction onFault {};
+    onFault.sa_handler = onProbeFault;
+    sigemptyset(&onFault.sa_mask);
+    sigaction(SIGSEGV, &onFault, &previousFaultAction);
+    // A fault while SIGSEGV is blocked would end the process.
+    sigset_t faultOnly;
+    sigemptyset(&faultOnly);
+    sigaddset(&faultOnly, SIGSEGV);
+    sigset_t previousMask;
+    pthread_sigmask(SIG_UNBLOCK, &faultOnly, &previousMask);
+
+    volatile bool inherited = false;
+    probingThread = gettid();
+    if (sigsetjmp(probeFault, 1) == 0) {
+        inb(StatusRegister);
+        inherited = true;
+    }
+    probingThread = 0;
+
+    sigaction(SIGSEGV, &previousFaultAction, nullptr);
+    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    return inherited;
 }
 
 const char* reachPort() {
     if (granted)
         return nullptr;
     triedOnce = true;
-    if (ioperm(FirstRegister, RegisterCount, 1) == 0) {
+    if (permissionInherited() || ioperm(FirstRegister, RegisterCount, 1) == 0) {
         granted = true;
         return nullptr;
     }
     const int error = errno;
-    if (error == EPERM)
+    const char* const launcher = tarvikLauncherPath();
+    if (error == EPERM && tarvikKernelLockedDown())
         std::snprintf(reason, sizeof reason,
-                      "the processor's port instructions are not allowed to this user (ioperm: "
-                      "%s). Run the program as root, or give it the CAP_SYS_RAWIO capability: "
-                      "sudo setcap cap_sys_rawio+ep %s",
-                      std::strerror(error), programFile());
+                      "the kernel is locked down, as under Secure Boot, and forbids the "
+                      "processor's port instructions to every program. Use the other SCAN "
+                      "button, which goes through the kernel's parallel-port driver.");
+    else if (error == EPERM)
+        std::snprintf(reason, sizeof reason,
+                      "the processor's port instructions are not open to this program (ioperm: "
+                      "%s). Start it through %s, which opens the printer port's registers to it "
+                      "and nothing else%s. The launcher needs a capability for that, given once "
+                      "by an administrator: sudo setcap cap_sys_rawio+ep %s",
+                      std::strerror(error), launcher,
+                      std::strcmp(launcher, TARVIK_INSTALLED_LAUNCHER) == 0
+                          ? "; it runs for members of the lp group (sudo usermod -aG lp $USER, "
+                            "then log in again)"
+                          : "",
+                      launcher);
     else
         std::snprintf(reason, sizeof reason,
                       "this system offers no port instructions (ioperm: %s), as inside many "
@@ -77,6 +133,10 @@ const char* TarvikPortStatus(void) {
     return reachPort();
 }
 
+// The permission stays: once given up, a program started by the launcher
+// could not have it back.
+void TarvikPortRelease(void) {}
+
 void vbOut(short address, short value) {
     const auto port = static_cast<unsigned short>(address);
     if (mayUse(port))
@@ -94,6 +154,8 @@ const char* TarvikPortStatus(void) {
     return "port instructions exist only on x86 processors. Use the other SCAN button, "
            "which reaches the port through the kernel's parallel-port driver.";
 }
+
+void TarvikPortRelease(void) {}
 
 void vbOut(short, short) {}
 

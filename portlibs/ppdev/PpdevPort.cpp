@@ -2,32 +2,45 @@
 // device node belongs to the lp group, so no root rights are needed, and the
 // driver finds the port at whatever base address the card has: the program's
 // register addresses only choose the register.
+//
+// The port is shared with the printer driver and other programs, so it is
+// claimed at the start of each capture and released at its end; a port that
+// someone else holds is reported at once rather than waited for.
 
 #include "PortExports.h"
+#include "PortRegisters.h"
 
 #include <linux/ppdev.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/ioctl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+// glibc 2.36 names the field only through its internal union.
+#ifndef sigev_notify_thread_id
+#define sigev_notify_thread_id _sigev_un._tid
+#endif
+
 namespace {
 
-constexpr short DataRegister = 0x378;
-constexpr short StatusRegister = 0x379;
-constexpr short ControlRegister = 0x37A;
-// Bit 5 of the control register turns the data lines into inputs; the driver
-// keeps the direction apart from the other control bits.
-constexpr unsigned char DataLinesIn = 0x20;
+constexpr short DataRegister = TarvikDataRegister;
+constexpr short StatusRegister = TarvikStatusRegister;
+constexpr short ControlRegister = TarvikControlRegister;
+// The driver keeps the data direction apart from the other control bits.
+constexpr unsigned char DataLinesIn = TarvikDataLinesIn;
 // The control bits the driver lets a program write: strobe, auto feed,
 // initialise and select.
 constexpr unsigned char WritableControl = 0x0F;
 // What a read gives when there is nothing to read from: a floating bus.
 constexpr short NothingThere = 0xFF;
+// How long a claim waits for a port that someone else holds.
+constexpr long ClaimWaitNanoseconds = 250'000'000;
 
 constexpr const char* Device = "/dev/parport0";
 
@@ -35,6 +48,7 @@ int device = -1;
 bool dataLinesIn = false;
 bool triedOnce = false;
 char reason[512];
+volatile sig_atomic_t claimTimedOut = 0;
 
 // "<device> <problem> (<system's reason>). <what to do>"
 const char* fail(const char* problem, int error, const char* remedy) {
@@ -61,24 +75,81 @@ const char* openFailure(int error) {
     }
 }
 
-// Opens and claims the port for this process; the claim lasts until the
-// library is unloaded, which the program does when it ends.
+void onClaimTimeout(int) {
+    claimTimedOut = 1;
+}
+
+// PPCLAIM sleeps until the port is free, and only a signal ends the sleep
+// early: a timer on this thread sends SIGALRM, without SA_RESTART, every
+// ClaimWaitNanoseconds until the claim returns (repeating, in case the first
+// one comes before the sleep). The previous handler and signal mask come back
+// afterwards. Returns 0 or the claim's errno; ETIMEDOUT when the port stayed
+// taken.
+int claimWithin(int fd) {
+    struct sigaction onTimeout {};
+    onTimeout.sa_handler = onClaimTimeout;
+    sigemptyset(&onTimeout.sa_mask);
+    struct sigaction previousAction {};
+    sigaction(SIGALRM, &onTimeout, &previousAction);
+    sigset_t alarmOnly;
+    sigemptyset(&alarmOnly);
+    sigaddset(&alarmOnly, SIGALRM);
+    sigset_t previousMask;
+    pthread_sigmask(SIG_UNBLOCK, &alarmOnly, &previousMask);
+
+    sigevent toThisThread{};
+    toThisThread.sigev_notify = SIGEV_THREAD_ID;
+    toThisThread.sigev_signo = SIGALRM;
+    toThisThread.sigev_notify_thread_id = gettid();
+    timer_t timer{};
+    int result = timer_create(CLOCK_MONOTONIC, &toThisThread, &timer);
+    if (result == 0) {
+        const timespec period{0, ClaimWaitNanoseconds};
+        const itimerspec every{period, period};
+        claimTimedOut = 0;
+        timer_settime(timer, 0, &every, nullptr);
+        while ((result = ioctl(fd, PPCLAIM)) != 0 && errno == EINTR && !claimTimedOut) {
+        }
+        result = result == 0 ? 0 : errno == EINTR ? ETIMEDOUT : errno;
+        timer_delete(timer);
+    } else {
+        result = errno;
+    }
+
+    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    sigaction(SIGALRM, &previousAction, nullptr);
+    return result;
+}
+
+// Opens and claims the port for this process until TarvikPortRelease. The
+// device is opened without blocking, so that an odd node cannot hang it.
 const char* reachPort() {
     if (device >= 0)
         return nullptr;
     triedOnce = true;
-    const int fd = ::open(Device, O_RDWR | O_CLOEXEC);
+    const int fd = ::open(Device, O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return openFailure(errno);
-    if (ioctl(fd, PPCLAIM) != 0) {
-        const int error = errno;
+    if (const int error = claimWithin(fd); error != 0) {
         ::close(fd);
-        return fail("is busy", error,
-                    "Another driver or program holds the port: unload the printer driver "
-                    "(sudo rmmod lp) or end the program that uses it.");
+        if (error == ETIMEDOUT || error == EBUSY)
+            return fail("is busy", error,
+                        "Another program or driver holds the port: end the program that uses "
+                        "it, or unload the printer driver (sudo rmmod lp), and retry.");
+        return fail("cannot be claimed", error, "It is the kernel's first parallel port.");
     }
     device = fd;
     return nullptr;
+}
+
+void releasePort() {
+    if (device >= 0) {
+        ioctl(device, PPRELEASE);
+        ::close(device);
+    }
+    device = -1;
+    dataLinesIn = false;
+    triedOnce = false;
 }
 
 // The first write or read reaches for the port if nobody asked the status
@@ -100,18 +171,20 @@ void writeRegister(unsigned long request, unsigned char byte) {
     ioctl(device, request, &byte);
 }
 
-__attribute__((destructor)) void releasePort() {
-    if (device < 0)
-        return;
-    ioctl(device, PPRELEASE);
-    ::close(device);
-    device = -1;
+// A program that never calls TarvikPortRelease still lets go of the port when
+// it unloads the library or ends.
+__attribute__((destructor)) void releaseAtUnload() {
+    releasePort();
 }
 
 } // namespace
 
 const char* TarvikPortStatus(void) {
     return reachPort();
+}
+
+void TarvikPortRelease(void) {
+    releasePort();
 }
 
 void Out32(short address, short value) {

@@ -11,6 +11,9 @@ const char* TarvikPortStatus(void) {
     return nullptr;
 }
 
+// Nothing is claimed: the simulated port belongs to this process alone.
+void TarvikPortRelease(void) {}
+
 void vbOut(short address, short value) {
     port.write(address, value);
 }

@@ -38,6 +38,7 @@ struct CallLog : PortDevice, ProgressBar {
         outOfOrder += address != (status ? 0x379 : 0x378);
         return result(status, reads++ / 2 + 1);
     }
+    void close() override {}
     void setMax(float v) override { note("max", int(v)); }
     void setMin(float v) override { note("min", int(v)); }
     void setValue(float v) override {

@@ -14,6 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <dlfcn.h>
+#include <signal.h>
+
 #include <memory>
 
 namespace tarvik {
@@ -164,6 +167,48 @@ class ScanCommandsTest : public QObject {
         QCOMPARE(shifted, QByteArray::fromHex("DEADBEEF"));
         // and status bit 7 starting at 0: the port inverts the high BUSY line.
         QVERIFY(!bit(s.statusSamples[1], 7) && bit(s.statusSamples[2049], 7));
+    }
+
+    // A capture claims the port before its first write and lets go of it
+    // after its last read, every time.
+    void aCaptureHoldsThePortOnlyWhileItReads() {
+        Harness h({COUNTING_LIBRARY, TARVIK_WIN95IO_WRITE_NAME, TARVIK_WIN95IO_READ_NAME});
+        h.click("btOnes");
+        h.click("btOnes");
+
+        void* library = dlopen(COUNTING_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
+        QVERIFY(library);
+        const auto count = [&](const char* name) {
+            return *static_cast<int*>(dlsym(library, name));
+        };
+        QCOMPARE(count("claims"), 2);
+        QCOMPARE(count("releases"), 2);
+        QCOMPARE(count("unclaimedCalls"), 0);
+        dlclose(library);
+        QVERIFY(h.dialogs.messages.isEmpty());
+    }
+
+    // The upper button's real library looks for a port permission handed on
+    // by the launcher with a read that faults when there is none, as in this
+    // test. It answers, and leaves the test's own fault handler and signal
+    // mask as they were.
+    void theUpperLibraryLooksForAPermissionWithoutHarm() {
+        struct sigaction handlerBefore {};
+        sigaction(SIGSEGV, nullptr, &handlerBefore);
+        sigset_t maskBefore;
+        pthread_sigmask(SIG_SETMASK, nullptr, &maskBefore);
+
+        PortLibrary port({IOPERM_LIBRARY, TARVIK_WIN95IO_WRITE_NAME, TARVIK_WIN95IO_READ_NAME});
+        if (port.open().isEmpty())
+            port.close();
+
+        struct sigaction handlerAfter {};
+        sigaction(SIGSEGV, nullptr, &handlerAfter);
+        QVERIFY(handlerAfter.sa_sigaction == handlerBefore.sa_sigaction);
+        QCOMPARE(handlerAfter.sa_flags, handlerBefore.sa_flags);
+        sigset_t maskAfter;
+        pthread_sigmask(SIG_SETMASK, nullptr, &maskAfter);
+        QCOMPARE(sigismember(&maskAfter, SIGSEGV), sigismember(&maskBefore, SIGSEGV));
     }
 };
 
