@@ -1,6 +1,7 @@
 #include "DisplayPlatform.h"
 #include "Form1.h"
 #include "PortLibrary.h"
+#include "Privileges.h"
 #include "ProgramState.h"
 #include "QtDialogs.h"
 
@@ -9,6 +10,8 @@
 #include <cstdlib>
 
 int main(int argc, char* argv[]) {
+    tarvik::DropCapabilities();
+    tarvik::RestartThroughLauncher(argv);
     if (const QByteArray platform =
             tarvik::preferredPlatform(QProcessEnvironment::systemEnvironment());
         !platform.isEmpty())
