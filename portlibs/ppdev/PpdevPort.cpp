@@ -83,7 +83,7 @@ void onClaimTimeout(int) {
 // early: a timer on this thread sends SIGALRM, without SA_RESTART, every
 // ClaimWaitNanoseconds until the claim returns (repeating, in case the first
 // one comes before the sleep). The previous handler and signal mask come back
-// afterwards. Returns 0 or the claim's errno; ETIMEDOUT when the port stayed
+// afterwards. Returns 0 or the claim's errno; EBUSY when the port stayed
 // taken.
 int claimWithin(int fd) {
     struct sigaction onTimeout {};
@@ -110,7 +110,7 @@ int claimWithin(int fd) {
         timer_settime(timer, 0, &every, nullptr);
         while ((result = ioctl(fd, PPCLAIM)) != 0 && errno == EINTR && !claimTimedOut) {
         }
-        result = result == 0 ? 0 : errno == EINTR ? ETIMEDOUT : errno;
+        result = result == 0 ? 0 : errno == EINTR ? EBUSY : errno;
         timer_delete(timer);
     } else {
         result = errno;
@@ -132,7 +132,7 @@ const char* reachPort() {
         return openFailure(errno);
     if (const int error = claimWithin(fd); error != 0) {
         ::close(fd);
-        if (error == ETIMEDOUT || error == EBUSY)
+        if (error == EBUSY)
             return fail("is busy", error,
                         "Another program or driver holds the port: end the program that uses "
                         "it, or unload the printer driver (sudo rmmod lp), and retry.");
