@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 
+namespace tarvik {
 namespace {
 
 constexpr unsigned long FirstRegister = TarvikDataRegister;
@@ -129,38 +130,44 @@ bool mayUse(unsigned short address) {
 
 } // namespace
 
-const char* TarvikPortStatus(void) {
+TARVIK_PORT_API const char* TarvikPortStatus(void) {
     return reachPort();
 }
 
 // The permission stays: once given up, a program started by the launcher
 // could not have it back.
-void TarvikPortRelease(void) {}
+TARVIK_PORT_API void TarvikPortRelease(void) {}
 
-void vbOut(short address, short value) {
+TARVIK_PORT_API void vbOut(short address, short value) {
     const auto port = static_cast<unsigned short>(address);
     if (mayUse(port))
         outb(static_cast<unsigned char>(value & 0xFF), port);
 }
 
-short vbInp(short address) {
+TARVIK_PORT_API short vbInp(short address) {
     const auto port = static_cast<unsigned short>(address);
     return mayUse(port) ? static_cast<short>(inb(port)) : NothingThere;
 }
 
+} // namespace tarvik
+
 #else
 
-const char* TarvikPortStatus(void) {
+namespace tarvik {
+
+TARVIK_PORT_API const char* TarvikPortStatus(void) {
     return "port instructions exist only on x86 processors. Use the other SCAN button, "
            "which reaches the port through the kernel's parallel-port driver.";
 }
 
-void TarvikPortRelease(void) {}
+TARVIK_PORT_API void TarvikPortRelease(void) {}
 
-void vbOut(short, short) {}
+TARVIK_PORT_API void vbOut(short, short) {}
 
-short vbInp(short) {
+TARVIK_PORT_API short vbInp(short) {
     return 0xFF;
 }
+
+} // namespace tarvik
 
 #endif

@@ -27,6 +27,7 @@
 #define sigev_notify_thread_id _sigev_un._tid
 #endif
 
+namespace tarvik {
 namespace {
 
 constexpr short DataRegister = TarvikDataRegister;
@@ -179,15 +180,15 @@ __attribute__((destructor)) void releaseAtUnload() {
 
 } // namespace
 
-const char* TarvikPortStatus(void) {
+TARVIK_PORT_API const char* TarvikPortStatus(void) {
     return reachPort();
 }
 
-void TarvikPortRelease(void) {
+TARVIK_PORT_API void TarvikPortRelease(void) {
     releasePort();
 }
 
-void Out32(short address, short value) {
+TARVIK_PORT_API void Out32(short address, short value) {
     if (!havePort())
         return;
     const auto byte = static_cast<unsigned char>(value & 0xFF);
@@ -209,7 +210,7 @@ void Out32(short address, short value) {
     }
 }
 
-short Inp32(short address) {
+TARVIK_PORT_API short Inp32(short address) {
     if (!havePort())
         return NothingThere;
     switch (address) {
@@ -224,3 +225,5 @@ short Inp32(short address) {
         return NothingThere;
     }
 }
+
+} // namespace tarvik

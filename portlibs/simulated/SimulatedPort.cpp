@@ -3,6 +3,8 @@
 #include "PortRegisters.h"
 #include "SimulatedSignals.h"
 
+namespace tarvik {
+
 namespace {
 
 constexpr short DataRegister = TarvikDataRegister;
@@ -37,3 +39,5 @@ short SimulatedPort::read(short address) {
         return NothingThere;
     }
 }
+
+} // namespace tarvik

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace tarvik {
+
 // The registers of a printer port at 0x378 with the signals of
 // SimulatedSignals.h on its pins. A control write starts the signals again at
 // step 0; each status read moves on one step.
@@ -16,3 +18,5 @@ class SimulatedPort {
     std::uint8_t dataWritten_ = 0;
     std::uint8_t control_ = 0;
 };
+
+} // namespace tarvik

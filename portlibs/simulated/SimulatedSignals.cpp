@@ -1,5 +1,7 @@
 #include "SimulatedSignals.h"
 
+namespace tarvik {
+
 namespace simulated {
 namespace {
 
@@ -71,3 +73,5 @@ std::uint8_t statusAt(std::int64_t step) {
 }
 
 } // namespace simulated
+
+} // namespace tarvik

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace tarvik {
+
 // The levels on the pins of the simulated printer port. Step n = 0, 1, 2, ...
 // counts the status reads since the last control write, so every capture
 // starts at step 0 and sees the same signals; sample i of a capture is step
@@ -44,3 +46,5 @@ std::uint8_t statusAt(std::int64_t step);
 std::uint8_t dataAt(std::int64_t step);
 
 } // namespace simulated
+
+} // namespace tarvik

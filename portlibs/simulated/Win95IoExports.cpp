@@ -3,21 +3,25 @@
 #include "PortExports.h"
 #include "SimulatedPort.h"
 
+namespace tarvik {
+
 namespace {
 SimulatedPort port;
 } // namespace
 
-const char* TarvikPortStatus(void) {
+TARVIK_PORT_API const char* TarvikPortStatus(void) {
     return nullptr;
 }
 
 // Nothing is claimed: the simulated port belongs to this process alone.
-void TarvikPortRelease(void) {}
+TARVIK_PORT_API void TarvikPortRelease(void) {}
 
-void vbOut(short address, short value) {
+TARVIK_PORT_API void vbOut(short address, short value) {
     port.write(address, value);
 }
 
-short vbInp(short address) {
+TARVIK_PORT_API short vbInp(short address) {
     return port.read(address);
 }
+
+} // namespace tarvik

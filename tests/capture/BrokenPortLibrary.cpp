@@ -3,7 +3,9 @@
 
 #include "PortExports.h"
 
-const char* TarvikPortStatus(void) {
+namespace tarvik {
+
+TARVIK_PORT_API const char* TarvikPortStatus(void) {
 #ifdef UNREACHABLE
     return "the test port is switched off. Switch it on.";
 #else
@@ -11,10 +13,12 @@ const char* TarvikPortStatus(void) {
 #endif
 }
 
-void vbOut(short, short) {}
+TARVIK_PORT_API void vbOut(short, short) {}
 
 #ifndef WITHOUT_READ
-short vbInp(short) {
+TARVIK_PORT_API short vbInp(short) {
     return 0;
 }
 #endif
+
+} // namespace tarvik

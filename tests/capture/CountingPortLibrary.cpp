@@ -4,6 +4,8 @@
 
 #include "PortExports.h"
 
+namespace tarvik {
+
 extern "C" {
 int claims = 0;
 int releases = 0;
@@ -14,22 +16,24 @@ namespace {
 bool claimed = false;
 } // namespace
 
-const char* TarvikPortStatus(void) {
+TARVIK_PORT_API const char* TarvikPortStatus(void) {
     ++claims;
     claimed = true;
     return nullptr;
 }
 
-void TarvikPortRelease(void) {
+TARVIK_PORT_API void TarvikPortRelease(void) {
     ++releases;
     claimed = false;
 }
 
-void vbOut(short, short) {
+TARVIK_PORT_API void vbOut(short, short) {
     unclaimedCalls += claimed ? 0 : 1;
 }
 
-short vbInp(short) {
+TARVIK_PORT_API short vbInp(short) {
     unclaimedCalls += claimed ? 0 : 1;
     return 0;
 }
+
+} // namespace tarvik
