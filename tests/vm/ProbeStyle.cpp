@@ -1,0 +1,61 @@
+// A style plugin that Qt loads into the program when QT_PLUGIN_PATH names its
+// folder and QT_STYLE_OVERRIDE names "tarvikprobe": code any user could put
+// into the window's process. It reports what that code would be allowed, then
+// ends the process before the window opens.
+//   TARVIK_PROBE          prefix of the check names it prints
+//   TARVIK_PROBE_CAPTURE  when set, also captures through the upper SCAN's library
+
+#include "ScanCheck.h"
+
+#include <QStylePlugin>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace tarvik {
+
+namespace {
+
+// The capability sets of this process that must all be empty, as
+// "CapInh 0000000000000000, CapPrm ..." for the report.
+bool capabilitiesEmpty(std::string& sets) {
+    std::ifstream status("/proc/self/status");
+    bool empty = true;
+    int found = 0;
+    for (std::string line; std::getline(status, line);) {
+        for (const std::string name : {"CapInh", "CapPrm", "CapEff", "CapAmb"}) {
+            if (line.starts_with(name + ':')) {
+                const std::string value = line.substr(line.find_first_not_of(":\t ", name.size()));
+                sets += (found++ ? ", " : "") + name + ' ' + value;
+                empty = empty && value.find_first_not_of('0') == std::string::npos;
+            }
+        }
+    }
+    return empty && found == 4;
+}
+
+} // namespace
+
+class ProbeStyle final : public QStylePlugin {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID QStyleFactoryInterface_iid FILE "ProbeStyle.json")
+
+  public:
+    QStyle* create(const QString&) override {
+        const char* probe = std::getenv("TARVIK_PROBE");
+        const std::string prefix = probe ? probe : "probe";
+        std::string sets;
+        const bool empty = capabilitiesEmpty(sets);
+        bool passed = report(empty, (prefix + "-caps").c_str(), QString::fromStdString(sets));
+        if (std::getenv("TARVIK_PROBE_CAPTURE"))
+            passed = checkCapture(Win95IoLibrary, (prefix + "-win95io-capture").c_str()) && passed;
+        _exit(passed ? 0 : 1);
+    }
+};
+
+} // namespace tarvik
+
+#include "ProbeStyle.moc"

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "PortLibrary.h"
+#include "ProgramState.h"
+
+#include <QStringList>
+
+#include <memory>
+
+namespace tarvik {
+
+// One press of a SCAN button through the given port library, as the window
+// runs it: what the capture left in the buffers, the messages it showed,
+// whether it redrew, and how long it took.
+struct ScanResult {
+    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
+    QStringList messages;
+    bool redrawn = false;
+    double seconds = 0.0;
+};
+ScanResult scan(const PortLibraryFile& file);
+
+// Whether the scan captured what QEMU's emulated printer port answers in
+// every sample; prints one line, "PASS <check>: ..." with the time per sample
+// or "FAIL <check>: ...".
+bool checkCapture(const PortLibraryFile& file, const char* check);
+
+// Whether the scan was turned away with one message and nothing changed.
+bool unchanged(const ScanResult& result);
+
+// Prints "PASS <check>: <detail>" or "FAIL <check>: <detail>"; returns passed.
+bool report(bool passed, const char* check, const QString& detail);
+
+} // namespace tarvik
