@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs the whole test suite: an
-# optimised build with warnings as errors, the same tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded run of the
-# settings-file fuzzer.
+# Installs what is missing, checks that every source file is formatted as
+# .clang-format says, then builds and runs the whole test suite: an optimised
+# build with warnings as errors, the same tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a bounded run of the settings-file fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
+
+echo "== Formatting"
+scripts/check-format.sh
 
 echo "== Optimised build, warnings as errors"
 cmake --preset ci >/dev/null
