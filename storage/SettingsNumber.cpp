@@ -109,9 +109,10 @@ std::optional<float> settingsPosition(double number) {
 std::optional<ColourValue> settingsColour(double number) {
     // The default rounding mode sends halves to the even neighbour.
     const double whole = std::nearbyint(number);
-    if (!(whole >= -2147483648.0 && whole <= 4294967295.0))
+    using Range = std::numeric_limits<ColourValue>;
+    if (!(whole >= double(Range::min()) && whole <= double(Range::max())))
         return std::nullopt;
-    return static_cast<ColourValue>(static_cast<std::uint32_t>(static_cast<std::int64_t>(whole)));
+    return static_cast<ColourValue>(whole);
 }
 
 QByteArray positionText(float twips) {

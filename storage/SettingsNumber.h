@@ -22,10 +22,9 @@ double settingsNumber(QByteArrayView text);
 std::optional<float> settingsPosition(double number);
 
 // A colour read from the file: the number rounded to a whole number, halves
-// to the even neighbour, or nothing when that lies outside 32 bits. Both the
-// signed reading (-2147483648 ... 2147483647, as the file is written) and the
-// unsigned one (up to 4294967295, so a system colour may be typed as
-// 2147483655) are 32-bit values; the unsigned ones keep their bit pattern.
+// to the even neighbour, or nothing when that lies outside the signed 32-bit
+// range -2147483648 ... 2147483647 in which the file is written (a system
+// colour is negative there).
 std::optional<ColourValue> settingsColour(double number);
 
 // Number texts as the file is written: a blank in front of a number that is

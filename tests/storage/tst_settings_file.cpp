@@ -135,11 +135,10 @@ class SettingsFileTest : public QObject {
         QCOMPARE(colourOf(" 254.5"), std::optional<ColourValue>(254));
         QCOMPARE(colourOf("-2147483648.5"), std::optional<ColourValue>(systemColour(0)));
         QCOMPARE(colourOf("-2147483649"), std::nullopt);
-        QCOMPARE(colourOf("2147483655"), std::optional<ColourValue>(MenuTextColour));
-        QCOMPARE(colourOf("2147483647.5"), std::optional<ColourValue>(systemColour(0)));
-        QCOMPARE(colourOf("4294967295"), std::optional<ColourValue>(-1));
+        QCOMPARE(colourOf("2147483647.4"), std::optional<ColourValue>(2147483647));
+        QCOMPARE(colourOf("2147483647.5"), std::nullopt);
+        QCOMPARE(colourOf("2147483655"), std::nullopt); // a system colour's bits read unsigned
         QCOMPARE(colourOf("4294967296"), std::nullopt);
-        QCOMPARE(colourOf("4294967295.5"), std::nullopt);
         QCOMPARE(colourOf("1E400"), std::nullopt);
     }
 
