@@ -1,5 +1,6 @@
 #include "Settings.h"
 
+#include "ReadableFile.h"
 #include "SettingsContent.h"
 
 #include <QFile>
@@ -15,6 +16,7 @@ QString settingsFilePath(const QString& appDir) {
 void LoadSettings(ProgramState& state, SettingsWindow& window, const QString& currentDir) {
     state.appDir = currentDir;
     QFile file(settingsFilePath(state.appDir));
+    openForReading(file, ReadableKinds::RegularFile);
     loadSettingsFrom(file, state.settingsHeader, window);
 }
 

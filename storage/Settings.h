@@ -13,8 +13,9 @@ namespace tarvik {
 QString settingsFilePath(const QString& appDir);
 
 // Takes currentDir as the run's appDir and applies the settings file there to
-// the window and to settingsHeader. A missing or unreadable file places the
-// window at the fallback position and is not reported.
+// the window and to settingsHeader. A missing or unreadable file, or one that
+// is not a regular file (a named pipe, a device, a directory), places the
+// window at the fallback position at once and is not reported.
 void LoadSettings(ProgramState& state, SettingsWindow& window, const QString& currentDir);
 
 // Writes the settings file in appDir from settingsHeader, the window position

@@ -53,9 +53,7 @@ void appendLine(QByteArray& text, const QByteArray& field) {
 } // namespace
 
 void loadSettingsFrom(QIODevice& file, QString& header, SettingsWindow& window) {
-    const bool read = file.open(QIODevice::ReadOnly) && applyFields(file, header, window);
-    file.close();
-    if (!read) {
+    if (!file.isReadable() || !applyFields(file, header, window)) {
         window.setTop(FallbackTop);
         window.setLeft(FallbackLeft);
     }

@@ -13,11 +13,12 @@ namespace tarvik {
 inline constexpr float FallbackTop = 10.0F;
 inline constexpr float FallbackLeft = 10.0F;
 
-// Opens file for reading and applies its six fields in order: the first to
+// Applies the six fields of file, open for reading, in order: the first to
 // header, then the window's top and left, then the pen, zero-level and
-// background swatch colours. When the file cannot be opened, ends before the
-// sixth field, or a value is out of range or refused, the window goes to
-// the fallback position; what was applied before that stays applied.
+// background swatch colours. When the file is not open (it could not be
+// opened), ends before the sixth field, or a value is out of range or
+// refused, the window goes to the fallback position; what was applied before
+// that stays applied.
 //
 // The header is kept byte for byte (one character per byte), so any first
 // line is written back as it was read.

@@ -19,8 +19,8 @@ namespace tarvik {
 // inside a field, so a text holding one could not be written back as read.
 //
 // A real settings file is a few dozen bytes. One that runs on past
-// MaxSettingsBytes (a link to an endless device, say) is taken as ending
-// there, before the field it was in, so that it cannot hang the start-up or
+// MaxSettingsBytes (a huge file put there by mistake, say) is taken as ending
+// there, before the field it was in, so that it cannot slow the start-up or
 // fill the memory.
 class SettingsFieldReader {
   public:

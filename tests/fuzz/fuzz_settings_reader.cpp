@@ -24,6 +24,7 @@ Loaded load(const QByteArray& content) {
     Loaded loaded;
     QBuffer file;
     file.setData(content);
+    file.open(QIODevice::ReadOnly);
     loadSettingsFrom(file, loaded.header, loaded.window);
     return loaded;
 }

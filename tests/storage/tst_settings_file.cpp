@@ -6,6 +6,7 @@
 #include "ProgramState.h"
 #include "ScriptedDialogs.h"
 #include "Settings.h"
+#include "SettingsContent.h"
 #include "SettingsFields.h"
 #include "SettingsNumber.h"
 #include "TestFiles.h"
@@ -17,10 +18,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <bit>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace tarvik {
 
@@ -201,6 +206,26 @@ class SettingsFileTest : public QObject {
         QCOMPARE(state.appDir, dir_->path());
         SaveSettings(state, window);
         QCOMPARE(readFile(settingsPath()), written);
+    }
+
+    // A named pipe would wait for a writer and a device may never end: no
+    // settings are read from either, nor from a folder, and the window goes
+    // to the fallback position at once.
+    void notARegularFileTakesTheFailurePath() {
+        const QString path = settingsPath();
+        const std::pair<const char*, std::function<bool()>> kinds[] = {
+            {"named pipe", [&] { return mkfifo(QFile::encodeName(path).constData(), 0600) == 0; }},
+            {"device", [&] { return QFile::link(QStringLiteral("/dev/zero"), path); }},
+            {"folder", [&] { return QDir().mkdir(path); }},
+        };
+        for (const auto& [kind, make] : kinds) {
+            QVERIFY2(make(), kind);
+            ProgramState state;
+            FakeSettingsWindow window;
+            LoadSettings(state, window, dir_->path());
+            QVERIFY2(window.topTwips == FallbackTop && window.leftTwips == FallbackLeft, kind);
+            QVERIFY2(QFile::remove(path) || QDir().rmdir(path), kind);
+        }
     }
 
     // The file is replaced as a whole; what is written reads back to the same
