@@ -1,6 +1,7 @@
 #include "CaptureFileCommands.h"
 
 #include "CaptureTransfer.h"
+#include "ReadableFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,7 +28,7 @@ void CaptureFileCommands::load() {
     if (!dialog_.ShowOpen(QString::fromLatin1(LoadFilter), FirstFileType))
         return;
     QFile file(dialog_.FileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!openForReading(file, ReadableKinds::RegularFileOrDevice))
         return;
     if (!image_)
         image_ = std::make_unique<CaptureImage>();

@@ -19,7 +19,8 @@ class CaptureFileCommands {
                         std::function<void()> previousPage);
 
     // Reads the chosen file into both buffers and shows it one page before the
-    // view. A file that cannot be opened or read changes nothing at all.
+    // view. A file that cannot be opened or read, and a name that is no file
+    // or device (a named pipe, a socket, a directory), change nothing at all.
     void load();
 
     // Writes both buffers to the chosen file, replacing it only once the whole

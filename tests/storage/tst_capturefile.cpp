@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <functional>
@@ -134,6 +135,11 @@ class CaptureFileTest : public QObject {
         // whoever runs the test.
         c.load(c.path("vanished.lgc"));
         c.load(QStringLiteral("/proc/self/mem"));
+        // Names that no load may wait on: a named pipe no one writes to, a folder.
+        const QString pipe = c.path("pipe.lgc");
+        QVERIFY(mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        c.load(pipe);
+        c.load(c.dir.path());
         // A read error part-way through.
         FailingDevice device(countingBytes(CaptureFileSize), 1'000'000);
         QVERIFY(device.open(QIODevice::ReadOnly));
@@ -143,6 +149,14 @@ class CaptureFileTest : public QObject {
         QVERIFY(buffers(*c.state) == before);
         QVERIFY(c.progress.record.calls.isEmpty());
         QCOMPARE(c.previousPages, 0);
+    }
+
+    // A device that never ends gives its first bytes, as a longer file does.
+    void endlessDeviceLoads() {
+        Commands c;
+        c.load(QStringLiteral("/dev/zero"));
+        QVERIFY(buffers(*c.state) == QByteArray(2 * (SampleCount + 1), '\0'));
+        QCOMPARE(c.previousPages, 1);
     }
 
     void failedSaveIsReportedAndKeepsTheOldFile() {
