@@ -10,8 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <pty.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <functional>
@@ -135,11 +137,18 @@ class CaptureFileTest : public QObject {
         // whoever runs the test.
         c.load(c.path("vanished.lgc"));
         c.load(QStringLiteral("/proc/self/mem"));
-        // Names that no load may wait on: a named pipe no one writes to, a folder.
+        // Names that no load may wait on: a named pipe no one writes to, a folder,
+        // a terminal where nothing has been typed.
         const QString pipe = c.path("pipe.lgc");
         QVERIFY(mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
         c.load(pipe);
         c.load(c.dir.path());
+        int terminal = -1;
+        int keyboard = -1;
+        QVERIFY(openpty(&keyboard, &terminal, nullptr, nullptr, nullptr) == 0);
+        c.load(QFile::decodeName(ttyname(terminal)));
+        close(terminal);
+        close(keyboard);
         // A read error part-way through.
         FailingDevice device(countingBytes(CaptureFileSize), 1'000'000);
         QVERIFY(device.open(QIODevice::ReadOnly));
