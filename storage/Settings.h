@@ -20,8 +20,9 @@ void LoadSettings(ProgramState& state, SettingsWindow& window, const QString& cu
 
 // Writes the settings file in appDir from settingsHeader, the window position
 // and the swatch colours. The new file replaces the old one only once it is
-// complete; when it cannot be written one warning names the file and the
-// reason, and the old file stays as it was.
+// complete, except in a folder closed to new files, where a file open to
+// writing is written in place. When it cannot be written one warning names
+// the file and the reason.
 void SaveSettings(const ProgramState& state, const SettingsWindow& window);
 
 // The settings file of a run started in currentDir, for the window's load and

@@ -18,8 +18,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <functional>
@@ -36,6 +40,33 @@ constexpr double Infinity = std::numeric_limits<double>::infinity();
 std::optional<ColourValue> colourOf(const char* text) {
     return settingsColour(settingsNumber(text));
 }
+
+// While it lives, no new file can be made in the folder, not even by root:
+// its write permission is taken away, and the thread gives up the capability
+// to override permission bits.
+class ClosedFolder {
+  public:
+    explicit ClosedFolder(const QString& path)
+        : path_(path), permissions_(QFile::permissions(path)) {
+        QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        syscall(SYS_capget, &header_, saved_.data());
+        auto lowered = saved_;
+        lowered[0].effective &= ~(1U << CAP_DAC_OVERRIDE);
+        syscall(SYS_capset, &header_, lowered.data());
+    }
+    ~ClosedFolder() {
+        syscall(SYS_capset, &header_, saved_.data());
+        QFile::setPermissions(path_, permissions_);
+    }
+    ClosedFolder(const ClosedFolder&) = delete;
+    ClosedFolder& operator=(const ClosedFolder&) = delete;
+
+  private:
+    QString path_;
+    QFileDevice::Permissions permissions_;
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    std::array<__user_cap_data_struct, _LINUX_CAPABILITY_U32S_3> saved_{};
+};
 
 // One run of the program: the main window started in the current directory.
 struct Run {
@@ -299,6 +330,24 @@ class SettingsFileTest : public QObject {
         QVERIFY(run.form.close());
         QCOMPARE(readFile(settingsPath()), settingsLines("| 15| 15| 197121| 16711680| 0"));
         QVERIFY(QDir(elsewhere.path()).isEmpty());
+    }
+
+    // The file is still written, in place, when it is open to writing but its
+    // folder takes no new files.
+    void savedInPlaceInAFolderClosedToNewFiles() {
+        QVERIFY(writeFile(settingsPath(), QByteArray(500, 'x')));
+        ProgramState state;
+        state.appDir = dir_->path();
+        FakeSettingsWindow window;
+        window.topTwips = 1440.0F;
+        window.leftTwips = 2880.0F;
+        {
+            const ClosedFolder closed(dir_->path());
+            QVERIFY(!writeFile(dir_->filePath(QStringLiteral("new file")), "x"));
+            QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+            SaveSettings(state, window);
+        }
+        QCOMPARE(readFile(settingsPath()), settingsLines("| 1440| 2880| 49152| 16711680| 0"));
     }
 
     void failedWriteWarnsOnceAndStillCloses() {
