@@ -174,20 +174,28 @@ void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+float Form1::twipsAt(const std::optional<Placed>& placed, int pixels) {
+    if (placed && placed->pixels == pixels)
+        return placed->twips;
+    return static_cast<float>(pixels) * TwipsPerPixel;
+}
+
 float Form1::Top() const {
-    return static_cast<float>(frameGeometry().top()) * TwipsPerPixel;
+    return twipsAt(placedTop_, frameGeometry().top());
 }
 
 float Form1::Left() const {
-    return static_cast<float>(frameGeometry().left()) * TwipsPerPixel;
+    return twipsAt(placedLeft_, frameGeometry().left());
 }
 
 void Form1::setTop(float twips) {
-    move(frameGeometry().left(), toPixels(twips));
+    placedTop_ = Placed{twips, toPixels(twips)};
+    move(frameGeometry().left(), placedTop_->pixels);
 }
 
 void Form1::setLeft(float twips) {
-    move(toPixels(twips), frameGeometry().top());
+    placedLeft_ = Placed{twips, toPixels(twips)};
+    move(placedLeft_->pixels, frameGeometry().top());
 }
 
 void Form1::RedrawTraces() {

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QProgressBar;
@@ -30,7 +31,9 @@ class Form1 final : public QWidget {
           QWidget* parent = nullptr);
     ~Form1() override;
 
-    // Outer position of the window, in twips.
+    // Outer position of the window, in twips. The window stands on whole
+    // pixels; a position set between two reads back as it was set for as long
+    // as the window stays on the pixel it was placed on.
     float Top() const;
     float Left() const;
     void setTop(float twips);
@@ -53,7 +56,16 @@ class Form1 final : public QWidget {
     void Form_Unload();
     void chooseColour(ColourSwatch& swatch);
 
+    // A position set in twips and the whole pixel it placed the window on.
+    struct Placed {
+        float twips;
+        int pixels;
+    };
+    static float twipsAt(const std::optional<Placed>& placed, int pixels);
+
     ProgramState& state_;
+    std::optional<Placed> placedTop_;
+    std::optional<Placed> placedLeft_;
     CommonDialog CD1;
     PortDevice& win95io_;
     PortDevice& inpout32_;

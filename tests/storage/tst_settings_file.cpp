@@ -295,20 +295,21 @@ class SettingsFileTest : public QObject {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QByteArray>("written");
 
-        const QByteArray design = settingsLines("| 15| 15| 49152| 16711680| 0");
+        const QByteArray design = settingsLines("| 10| 10| 49152| 16711680| 0");
         QTest::newRow("no file") << QByteArray() << design;
         const QByteArray full = settingsLines("rig 2, bench| 1440| 2880| 255|-2147483641| 65280");
         QTest::newRow("written back unchanged") << full << full;
-        QTest::newRow("position between pixels")
-            << settingsLines("| 1450| 2880| 255| 0| 0") << settingsLines("| 1455| 2880| 255| 0| 0");
+        const QByteArray between = settingsLines("|-1450| 2887.5| 255| 0| 0");
+        QTest::newRow("positions between pixels written back unchanged") << between << between;
         QTest::newRow("colour the swatch refuses") << settingsLines("| 1440| 2880| 255| 65280|-1")
-                                                   << settingsLines("| 15| 15| 255| 65280| 0");
+                                                   << settingsLines("| 10| 10| 255| 65280| 0");
         QTest::newRow("position beyond any screen")
             << settingsLines("| 1E7| 2880| 255| 65280| 0") << design;
     }
 
-    // The same with the real main window, started and closed: it stands on
-    // whole pixels of 15 twips and refuses some positions and colours.
+    // The same with the real main window, started and closed: it refuses some
+    // positions and colours, and gives back the position it was given, also
+    // between its whole pixels of 15 twips, as long as it has not moved.
     void startUp() {
         QFETCH(QByteArray, content);
         QFETCH(QByteArray, written);
@@ -328,8 +329,18 @@ class SettingsFileTest : public QObject {
         QTemporaryDir elsewhere;
         QVERIFY(QDir::setCurrent(elsewhere.path()));
         QVERIFY(run.form.close());
-        QCOMPARE(readFile(settingsPath()), settingsLines("| 15| 15| 197121| 16711680| 0"));
+        QCOMPARE(readFile(settingsPath()), settingsLines("| 10| 10| 197121| 16711680| 0"));
         QVERIFY(QDir(elsewhere.path()).isEmpty());
+    }
+
+    // A window moved across gives its new left edge in whole pixels and keeps
+    // the top it was given.
+    void movedWindowSavesWholePixels() {
+        QVERIFY(writeFile(settingsPath(), settingsLines("| 1450| 2887.5| 255| 0| 0")));
+        Run run;
+        run.form.move(run.form.frameGeometry().topLeft() + QPoint(1, 0));
+        QVERIFY(run.form.close());
+        QCOMPARE(readFile(settingsPath()), settingsLines("| 1450| 2895| 255| 0| 0"));
     }
 
     // The file is still written, in place, when it is open to writing but its
