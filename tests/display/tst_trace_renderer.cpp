@@ -86,12 +86,15 @@ class TraceRendererTest : public QObject {
 
         QCOMPARE(redraw.progress.calls, (QList<QString>{"max 2048000", "min 1", "value 321"}));
         QCOMPARE(redraw.caption, QStringLiteral(" / 16"));
-        QCOMPARE(redraw.surface.operations.mid(0, 2),
+        const QList<QString>& operations = redraw.surface.operations;
+        QCOMPARE(operations.mid(0, 2),
                  (QList<QString>{QStringLiteral("back %1").arg(Colours.back), "clear"}));
-        QCOMPARE(redraw.surface.operations.size(), 2 + 13 * 3);
+        constexpr int Dots = 2080;
+        QCOMPARE(operations.mid(2, Dots), QList<QString>(Dots, QStringLiteral("point")));
+        QCOMPARE(operations.size(), 2 + Dots + 13 * 3);
         for (int trace = 0; trace < 13; ++trace) {
             const float low = highLevel(trace) + 300;
-            QCOMPARE(redraw.surface.operations.mid(2 + trace * 3, 3),
+            QCOMPARE(operations.mid(2 + Dots + trace * 3, 3),
                      (QList<QString>{"pen 0", QStringLiteral("line 1,%1 1,%1").arg(low),
                                      QStringLiteral("pen %1").arg(Colours.line)}));
         }

@@ -11,7 +11,8 @@
 namespace tarvik {
 
 // A drawing surface that keeps a log of what it was asked to do: every
-// operation but the strokes as text, the strokes as their end points.
+// operation but the strokes as text, each point as "point" with its place and
+// colour kept apart, the strokes as their end points.
 class RecordingSurface final : public DrawingSurface {
   public:
     struct Point {
@@ -24,8 +25,8 @@ class RecordingSurface final : public DrawingSurface {
         ColourValue pen;
     };
 
-    QList<QString> operations; // set/clear/line calls in order, strokes as "lineTo"
-    std::vector<Point> points;
+    QList<QString> operations;   // every call but lineTo, in order
+    std::vector<Point> points;   // every point, in order
     std::vector<Stroke> strokes; // every line and lineTo, in order
 
     void setBackColor(ColourValue c) override { operations << QStringLiteral("back %1").arg(c); }
@@ -34,7 +35,10 @@ class RecordingSurface final : public DrawingSurface {
         pen_ = c;
         operations << QStringLiteral("pen %1").arg(c);
     }
-    void setPoint(float x, float y, ColourValue c) override { points.push_back({x, y, c}); }
+    void setPoint(float x, float y, ColourValue c) override {
+        operations << QStringLiteral("point");
+        points.push_back({x, y, c});
+    }
     void line(float x1, float y1, float x2, float y2) override {
         operations << QStringLiteral("line %1,%2 %3,%4").arg(x1).arg(y1).arg(x2).arg(y2);
         stroke(x1, y1, x2, y2);
