@@ -15,8 +15,10 @@ namespace tarvik {
 
 // The real main window with scripted dialogs and ports of the given kind,
 // started in a fresh temporary directory so that its settings file never
-// touches a real one.
+// touches a real one. The directory that was current before is current again
+// when the harness is gone.
 template <typename Port> struct BasicFormHarness {
+    QString previousDir = QDir::currentPath();
     QTemporaryDir dir;
     bool inDir = QDir::setCurrent(dir.path());
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
@@ -29,6 +31,9 @@ template <typename Port> struct BasicFormHarness {
     // Ports made from what the upper and the lower "SCAN" button use.
     template <typename Source>
     BasicFormHarness(const Source& upper, const Source& lower) : win95io(upper), inpout32(lower) {}
+    ~BasicFormHarness() { QDir::setCurrent(previousDir); }
+    BasicFormHarness(const BasicFormHarness&) = delete;
+    BasicFormHarness& operator=(const BasicFormHarness&) = delete;
 
     template <typename T = QWidget> T* control(const char* name) const {
         auto* found = form.findChild<T*>(QString::fromLatin1(name));
