@@ -32,8 +32,6 @@ template <typename Port> struct BasicFormHarness {
     template <typename Source>
     BasicFormHarness(const Source& upper, const Source& lower) : win95io(upper), inpout32(lower) {}
     ~BasicFormHarness() { QDir::setCurrent(previousDir); }
-    BasicFormHarness(const BasicFormHarness&) = delete;
-    BasicFormHarness& operator=(const BasicFormHarness&) = delete;
 
     template <typename T = QWidget> T* control(const char* name) const {
         auto* found = form.findChild<T*>(QString::fromLatin1(name));
