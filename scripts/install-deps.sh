@@ -1,19 +1,39 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Tarvik needs to build, run and test, where
-# they are missing, and fetches the kernel the VM test boots. Uses sudo when
-# not run as root.
+# Installs the Debian 12 packages Tarvik needs, where they are missing. Uses
+# sudo when not run as root.
+#   scripts/install-deps.sh            to build and run the program
+#   scripts/install-deps.sh --package  and to build its Debian package
+#   scripts/install-deps.sh --test     and to build and run the tests, the
+#                                      benchmarks, the fuzzer and the checks
+#                                      of the package; this also fetches the
+#                                      kernel the VM test boots
 set -euo pipefail
 
-packages=(
+program=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libglx-dev
+  fonts-dejavu-core
+)
+package=(dpkg-dev file)
+test=(
   libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  fonts-dejavu-core
   sigrok-cli
+  lintian desktop-file-utils appstream man-db
   # The VM test (tests/vm): QEMU, the guest's shell and tools, setcap.
   qemu-system-x86 busybox-static libcap2-bin cpio xz-utils
 )
+
+packages=("${program[@]}")
+case "${1:-}" in
+"") ;;
+--package) packages+=("${package[@]}") ;;
+--test) packages+=("${package[@]}" "${test[@]}") ;;
+*)
+  echo "usage: $0 [--package | --test]" >&2
+  exit 2
+  ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -33,8 +53,10 @@ fi
 # Debian's current kernel, unpacked into a cache and never installed; package
 # lists that name a kernel the mirror no longer has are renewed once. Without
 # it the VM test is skipped (and fails under CI).
-fetch_kernel="$(dirname "$0")/../tests/vm/fetch-kernel.sh"
-if ! "$fetch_kernel" >/dev/null; then
-  "${as_root[@]}" apt-get update -qq || true
-  "$fetch_kernel" >/dev/null || echo "No kernel for the VM test: it will be skipped." >&2
+if [ "${1:-}" = --test ]; then
+  fetch_kernel="$(dirname "$0")/../tests/vm/fetch-kernel.sh"
+  if ! "$fetch_kernel" >/dev/null; then
+    "${as_root[@]}" apt-get update -qq || true
+    "$fetch_kernel" >/dev/null || echo "No kernel for the VM test: it will be skipped." >&2
+  fi
 fi
