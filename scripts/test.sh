@@ -2,11 +2,12 @@
 # Installs what is missing, checks that every source file is formatted as
 # .clang-format says, then builds and runs the whole test suite: an optimised
 # build with warnings as errors, the same tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a bounded run of the settings-file fuzzer.
+# UndefinedBehaviorSanitizer, a bounded run of the settings-file fuzzer, and
+# the Debian package with its checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh --test
 
 echo "== Formatting"
 scripts/check-format.sh
@@ -23,3 +24,7 @@ UBSAN_OPTIONS=print_stacktrace=1 ctest --preset sanitize
 
 echo "== Settings-file fuzzer"
 tests/fuzz/run-settings-fuzzer.sh 60
+
+echo "== Debian package"
+scripts/package.sh
+scripts/check-package.sh

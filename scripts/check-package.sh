@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Checks the Debian package that scripts/package.sh built: it holds every file
+# an installation needs, lintian finds no error, and the desktop entry, the
+# AppStream metainfo and the manual page pass their validators.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+debs=(build/package/tarvik_*.deb)
+if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+  echo "Expected one package in build/package, found: ${debs[*]}" >&2
+  exit 1
+fi
+deb=${debs[0]}
+multiarch=$(dpkg-architecture -a "$(dpkg-deb -f "$deb" Architecture)" -qDEB_HOST_MULTIARCH 2>/dev/null)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failed=0
+fail() {
+  echo "FAIL: $*" >&2
+  failed=1
+}
+
+echo "== Contents of $deb ($(stat -c %s "$deb") bytes)"
+dpkg-deb -c "$deb" | awk '{ print $6 }' >"$work/contents"
+for file in \
+  usr/bin/tarvik \
+  "usr/lib/$multiarch/tarvik/libinpout32.so" \
+  "usr/lib/$multiarch/tarvik/libWIN95IO.so" \
+  "usr/lib/$multiarch/tarvik/simulated/libinpout32.so" \
+  "usr/lib/$multiarch/tarvik/simulated/libWIN95IO.so" \
+  usr/libexec/tarvik/tarvik-launcher \
+  usr/share/applications/tarvik.desktop \
+  usr/share/icons/hicolor/scalable/apps/tarvik.svg \
+  usr/share/icons/hicolor/48x48/apps/tarvik.png \
+  usr/share/icons/hicolor/256x256/apps/tarvik.png \
+  usr/share/metainfo/org.tarvik.Tarvik.metainfo.xml \
+  usr/share/man/man1/tarvik.1.gz; do
+  grep -qFx "./$file" "$work/contents" || fail "the package lacks /$file"
+done
+# Dependencies come from dpkg-shlibdeps; without it the package would claim none.
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' ||
+  fail "Depends lacks the libraries the program links: $(dpkg-deb -f "$deb" Depends)"
+
+echo "== lintian"
+lintian --fail-on error "$deb" || fail "lintian reports errors"
+
+dpkg-deb -x "$deb" "$work/root"
+share=$work/root/usr/share
+
+echo "== desktop-file-validate"
+desktop-file-validate "$share/applications/tarvik.desktop" || fail "the desktop entry is not valid"
+
+echo "== appstreamcli validate"
+appstreamcli validate --no-net "$share"/metainfo/*.metainfo.xml || fail "the metainfo is not valid"
+
+echo "== man --warnings"
+warnings=$(man --warnings -l -Tutf8 "$share/man/man1/tarvik.1.gz" 2>&1 >/dev/null)
+[ -z "$warnings" ] || fail "the manual page has warnings:"$'\n'"$warnings"
+
+exit $failed
