@@ -16,7 +16,7 @@ expected=(inpout32-capture win95io-refused launcher-caps launcher-win95io-captur
 limit=300
 
 if ! kernel=$("$here/fetch-kernel.sh"); then
-  echo "No kernel to boot: run scripts/install-deps.sh where a Debian mirror can be reached."
+  echo "No kernel to boot: run scripts/install-deps.sh --test where a Debian mirror can be reached."
   [ -n "${CI:-}" ] && exit 1
   echo "SKIPPED"
   exit 77
