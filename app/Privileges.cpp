@@ -51,7 +51,10 @@ void DropCapabilities() {
 }
 
 void RestartThroughLauncher(char* argv[]) {
-    if (std::getenv(TARVIK_LAUNCHED_MARKER) || getuid() == 0 ||
+    // A user who names the port libraries' folder (the simulated port, say)
+    // keeps that choice: the loader would drop LD_LIBRARY_PATH on the way
+    // through the launcher, which carries a capability.
+    if (std::getenv(TARVIK_LAUNCHED_MARKER) || std::getenv("LD_LIBRARY_PATH") || getuid() == 0 ||
         programFile() != TARVIK_INSTALLED_PROGRAM || access(TARVIK_INSTALLED_LAUNCHER, X_OK) != 0)
         return;
     // Also set by the launcher; here too, so that no launcher can start a loop.

@@ -16,7 +16,8 @@ void DropCapabilities();
 
 // The installed program, started plainly (from the desktop menu, say), starts
 // again through the installed launcher when this user may run it, so that the
-// upper "SCAN" button reaches the port. Returns when that does not apply.
+// upper "SCAN" button reaches the port. Returns when that does not apply,
+// also when LD_LIBRARY_PATH names where the port libraries are to come from.
 void RestartThroughLauncher(char* argv[]);
 
 } // namespace tarvik
