@@ -16,7 +16,7 @@ program=(
 )
 package=(dpkg-dev file)
 test=(
-  libbenchmark-dev
+  libbenchmark-dev xvfb
   clang libclang-rt-14-dev clang-format
   sigrok-cli
   lintian desktop-file-utils appstream man-db

@@ -1,0 +1,243 @@
+// A capture as the user meets it: the real window on a real X server. The
+// benchmark starts its own Xvfb, shows Form1 there through Qt's xcb platform
+// and clicks the lower "SCAN" button. The port answers every read at once and
+// notes the processor's time-stamp counter at every status read, so the gaps
+// between two samples show every pause the capture makes: the progress bar
+// reaching the screen, and anything else that stops the loop.
+//
+// Beside it, the cost of one PB1 repaint taken apart: the whole repaint as a
+// value change makes it, the painting alone, and the flush to the X server
+// alone. What the whole costs beyond the two parts is the backing store
+// waiting for the server.
+
+#include "FormHarness.h"
+#include "XvfbServer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QBackingStore>
+#include <QImage>
+#include <QProgressBar>
+
+#include <x86intrin.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace tarvik {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr std::int16_t StatusRegister = 0x379;
+
+// Every register reads 0x55 at once; every status read is time-stamped.
+class TimedPort final : public PortDevice {
+  public:
+    QString open() override { return {}; }
+    void close() override {}
+    // The control write opens each capture.
+    void out(std::int16_t, std::int16_t) override {
+        next_ = 1;
+        startTicks_ = __rdtsc();
+        startTime_ = Clock::now();
+    }
+    std::int16_t inp(std::int16_t address) override {
+        if (address == StatusRegister)
+            stamps_[next_++] = __rdtsc();
+        return 0x55;
+    }
+
+    // Between the first and the last status read of a capture.
+    bool betweenSamples() const { return next_ > 1 && next_ <= SampleCount; }
+
+    // The counter's ticks per microsecond, taken over the last capture.
+    double ticksPerUs() const {
+        return double(__rdtsc() - startTicks_) /
+               std::chrono::duration<double, std::micro>(Clock::now() - startTime_).count();
+    }
+    // Sample i was read at stamp(i), for i = 1 ... SampleCount.
+    std::uint64_t stamp(std::int32_t i) const { return stamps_[i]; }
+
+  private:
+    std::vector<std::uint64_t> stamps_ = std::vector<std::uint64_t>(SampleCount + 1);
+    std::int32_t next_ = 0;
+    std::uint64_t startTicks_ = 0;
+    Clock::time_point startTime_;
+};
+
+// Time-stamps the bar's paints between two samples.
+class PaintStamps final : public QObject {
+  public:
+    explicit PaintStamps(const TimedPort& port) : port_(port) { stamps.reserve(4096); }
+    std::vector<std::uint64_t> stamps;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && port_.betweenSamples())
+            stamps.push_back(__rdtsc());
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    const TimedPort& port_;
+};
+
+struct Shown : BasicFormHarness<TimedPort> {
+    QProgressBar* bar = control<QProgressBar>("PB1");
+    Shown() {
+        form.show();
+        if (!QTest::qWaitForWindowExposed(&form))
+            qFatal("the window was never exposed");
+        QTest::qWait(50);
+    }
+};
+
+struct CaptureFigures {
+    double longestUs = 0;
+    int over5 = 0;
+    int over20 = 0;
+    double pausedMs = 0; // in pauses over 5 µs
+    int paints = 0;
+    double longestPaintUs = 0; // the longest pause with a paint of the bar in it
+    double otherMs = 0;        // in pauses over 5 µs without one
+};
+
+CaptureFigures figuresOf(const TimedPort& port, const std::vector<std::uint64_t>& paints) {
+    const double ticksPerUs = port.ticksPerUs();
+    CaptureFigures f;
+    f.paints = int(paints.size());
+    auto paint = paints.begin();
+    for (std::int32_t i = 1; i < SampleCount; ++i) {
+        const double gap = double(port.stamp(i + 1) - port.stamp(i)) / ticksPerUs;
+        bool painted = false;
+        for (; paint != paints.end() && *paint < port.stamp(i + 1); ++paint)
+            painted = true;
+        f.longestUs = std::max(f.longestUs, gap);
+        if (painted)
+            f.longestPaintUs = std::max(f.longestPaintUs, gap);
+        if (gap > 5.0) {
+            ++f.over5;
+            f.pausedMs += gap / 1000.0;
+            if (!painted)
+                f.otherMs += gap / 1000.0;
+        }
+        if (gap > 20.0)
+            ++f.over20;
+    }
+    return f;
+}
+
+template <typename T> double median(std::vector<T> values) {
+    std::sort(values.begin(), values.end());
+    return double(values[values.size() / 2]);
+}
+
+// One "SCAN" click per iteration: the capture and the closing redraw. Between
+// clicks the event loop runs for a while, as between a user's clicks. The
+// counters are per capture: the median over the captures, and for the
+// longest pause and the paused time also the worst.
+void BM_ScanUnderX(benchmark::State& state) {
+    Shown shown;
+    PaintStamps paints(shown.inpout32);
+    shown.bar->installEventFilter(&paints);
+    std::vector<CaptureFigures> captures;
+    for (auto _ : state) {
+        paints.stamps.clear();
+        shown.click("btAll");
+        state.PauseTiming();
+        captures.push_back(figuresOf(shown.inpout32, paints.stamps));
+        QTest::qWait(20);
+        state.ResumeTiming();
+    }
+    const auto each = [&captures](auto field) {
+        std::vector<double> v;
+        for (const CaptureFigures& c : captures)
+            v.push_back(double(c.*field));
+        return v;
+    };
+    const auto worst = [](const std::vector<double>& v) {
+        return *std::max_element(v.begin(), v.end());
+    };
+    state.counters["paints"] = median(each(&CaptureFigures::paints));
+    state.counters["longest_us"] = median(each(&CaptureFigures::longestUs));
+    state.counters["longest_us_worst"] = worst(each(&CaptureFigures::longestUs));
+    state.counters["over_5us"] = median(each(&CaptureFigures::over5));
+    state.counters["over_20us"] = median(each(&CaptureFigures::over20));
+    state.counters["paused_ms"] = median(each(&CaptureFigures::pausedMs));
+    state.counters["paused_ms_worst"] = worst(each(&CaptureFigures::pausedMs));
+    state.counters["longest_paint_us"] = median(each(&CaptureFigures::longestPaintUs));
+    state.counters["other_ms"] = median(each(&CaptureFigures::otherMs));
+}
+BENCHMARK(BM_ScanUnderX)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+enum class RepaintPart { Whole, Painting, Flush };
+
+// One PB1 repaint as a new value makes it, and its two parts: painting the
+// bar into the window's backing store, and handing it to the X server.
+// Between two repaints the benchmark spins for as long as the capture loop
+// runs between two of them, so each repaint finds the server as a capture
+// leaves it.
+void BM_PB1Repaint(benchmark::State& state) {
+    Shown shown;
+    QProgressBar& bar = *shown.bar;
+    bar.setRange(1, SampleCount);
+    bar.setValue(SampleCount / 3);
+    QApplication::processEvents();
+    QBackingStore& store = *shown.form.backingStore();
+    QImage canvas(bar.size(), QImage::Format_ARGB32_Premultiplied);
+    const QRegion barArea(bar.geometry());
+    const auto part = RepaintPart(state.range(0));
+    std::vector<double> times;
+    for (auto _ : state) {
+        const auto until = Clock::now() + std::chrono::microseconds(130);
+        while (Clock::now() < until) {
+        }
+        const auto start = Clock::now();
+        switch (part) {
+        case RepaintPart::Whole:
+            bar.repaint();
+            break;
+        case RepaintPart::Painting:
+            bar.render(&canvas);
+            break;
+        case RepaintPart::Flush:
+            store.flush(barArea, shown.form.windowHandle());
+            break;
+        }
+        const std::chrono::duration<double> time = Clock::now() - start;
+        state.SetIterationTime(time.count());
+        times.push_back(time.count() * 1e6);
+    }
+    state.counters["median_us"] = median(times);
+}
+BENCHMARK(BM_PB1Repaint)
+    ->ArgName("whole_painting_flush")
+    ->Arg(int(RepaintPart::Whole))
+    ->Arg(int(RepaintPart::Painting))
+    ->Arg(int(RepaintPart::Flush))
+    ->Unit(benchmark::kMicrosecond)
+    ->UseManualTime()
+    ->Iterations(2000);
+
+} // namespace
+
+} // namespace tarvik
+
+int main(int argc, char** argv) {
+    tarvik::XvfbServer server;
+    if (server.display().isEmpty()) {
+        std::fprintf(stderr, "Xvfb did not start (Debian package xvfb)\n");
+        return 1;
+    }
+    qputenv("DISPLAY", server.display());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    {
+        QApplication app(argc, argv);
+        benchmark::Initialize(&argc, argv);
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+    }
+    return 0;
+}
