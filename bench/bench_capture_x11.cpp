@@ -5,11 +5,13 @@
 // between two samples show every pause the capture makes: the progress bar
 // reaching the screen, and anything else that stops the loop.
 //
-// Beside it, the cost of one PB1 repaint taken apart: the whole repaint as a
-// value change makes it, the painting alone, and the flush to the X server
-// alone. What the whole costs beyond the two parts is the backing store
-// waiting for the server.
+// Beside it, the same loop with no progress display, for the pauses the
+// machine makes by itself, and the cost of one PB1 repaint taken apart: the
+// whole repaint as a value change makes it, the painting alone, and the flush
+// to the X server alone. What the whole costs beyond the two parts is the
+// backing store waiting for the server.
 
+#include "Capture.h"
 #include "FormHarness.h"
 #include "XvfbServer.h"
 
@@ -20,6 +22,7 @@
 #include <QImage>
 #include <QProgressBar>
 
+#include <sys/resource.h>
 #include <x86intrin.h>
 
 #include <algorithm>
@@ -46,10 +49,21 @@ class TimedPort final : public PortDevice {
         startTime_ = Clock::now();
     }
     std::int16_t inp(std::int16_t address) override {
-        if (address == StatusRegister)
-            stamps_[next_++] = __rdtsc();
+        if (address != StatusRegister)
+            return 0x55;
+        if (next_ == 1)
+            getrusage(RUSAGE_THREAD, &atStart_);
+        stamps_[next_] = __rdtsc();
+        if (next_++ == SampleCount)
+            getrusage(RUSAGE_THREAD, &atEnd_);
         return 0x55;
     }
+
+    // How often the loop's thread waited for something between the first
+    // and the last sample of the last capture, and how often the system gave
+    // its processor to another thread meanwhile.
+    long waits() const { return atEnd_.ru_nvcsw - atStart_.ru_nvcsw; }
+    long preemptions() const { return atEnd_.ru_nivcsw - atStart_.ru_nivcsw; }
 
     // Between the first and the last status read of a capture.
     bool betweenSamples() const { return next_ > 1 && next_ <= SampleCount; }
@@ -67,6 +81,8 @@ class TimedPort final : public PortDevice {
     std::int32_t next_ = 0;
     std::uint64_t startTicks_ = 0;
     Clock::time_point startTime_;
+    rusage atStart_{};
+    rusage atEnd_{};
 };
 
 // Time-stamps the bar's paints between two samples.
@@ -102,12 +118,16 @@ struct CaptureFigures {
     int paints = 0;
     double longestPaintUs = 0; // the longest pause with a paint of the bar in it
     double otherMs = 0;        // in pauses over 5 µs without one
+    long waits = 0;
+    long preemptions = 0;
 };
 
 CaptureFigures figuresOf(const TimedPort& port, const std::vector<std::uint64_t>& paints) {
     const double ticksPerUs = port.ticksPerUs();
     CaptureFigures f;
     f.paints = int(paints.size());
+    f.waits = port.waits();
+    f.preemptions = port.preemptions();
     auto paint = paints.begin();
     for (std::int32_t i = 1; i < SampleCount; ++i) {
         const double gap = double(port.stamp(i + 1) - port.stamp(i)) / ticksPerUs;
@@ -134,23 +154,9 @@ template <typename T> double median(std::vector<T> values) {
     return double(values[values.size() / 2]);
 }
 
-// One "SCAN" click per iteration: the capture and the closing redraw. Between
-// clicks the event loop runs for a while, as between a user's clicks. The
-// counters are per capture: the median over the captures, and for the
+// The counters are per capture: the median over the captures, and for the
 // longest pause and the paused time also the worst.
-void BM_ScanUnderX(benchmark::State& state) {
-    Shown shown;
-    PaintStamps paints(shown.inpout32);
-    shown.bar->installEventFilter(&paints);
-    std::vector<CaptureFigures> captures;
-    for (auto _ : state) {
-        paints.stamps.clear();
-        shown.click("btAll");
-        state.PauseTiming();
-        captures.push_back(figuresOf(shown.inpout32, paints.stamps));
-        QTest::qWait(20);
-        state.ResumeTiming();
-    }
+void report(benchmark::State& state, const std::vector<CaptureFigures>& captures) {
     const auto each = [&captures](auto field) {
         std::vector<double> v;
         for (const CaptureFigures& c : captures)
@@ -169,8 +175,52 @@ void BM_ScanUnderX(benchmark::State& state) {
     state.counters["paused_ms_worst"] = worst(each(&CaptureFigures::pausedMs));
     state.counters["longest_paint_us"] = median(each(&CaptureFigures::longestPaintUs));
     state.counters["other_ms"] = median(each(&CaptureFigures::otherMs));
+    state.counters["waits"] = median(each(&CaptureFigures::waits));
+    state.counters["preemptions"] = median(each(&CaptureFigures::preemptions));
+}
+
+// One "SCAN" click per iteration: the capture and the closing redraw. Between
+// clicks the event loop runs for a while, as between a user's clicks.
+void BM_ScanUnderX(benchmark::State& state) {
+    Shown shown;
+    PaintStamps paints(shown.inpout32);
+    shown.bar->installEventFilter(&paints);
+    std::vector<CaptureFigures> captures;
+    for (auto _ : state) {
+        paints.stamps.clear();
+        shown.click("btAll");
+        state.PauseTiming();
+        captures.push_back(figuresOf(shown.inpout32, paints.stamps));
+        QTest::qWait(20);
+        state.ResumeTiming();
+    }
+    report(state, captures);
 }
 BENCHMARK(BM_ScanUnderX)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+class NoDisplay final : public ProgressBar {
+  public:
+    void setMax(float) override {}
+    void setMin(float) override {}
+    void setValue(float) override {}
+};
+
+// The same capture loop with a progress display that does nothing: the pauses
+// the machine makes by itself, which no progress display can go below.
+void BM_CaptureWithoutDisplay(benchmark::State& state) {
+    auto program = std::make_unique<ProgramState>();
+    TimedPort port;
+    NoDisplay none;
+    std::vector<CaptureFigures> captures;
+    for (auto _ : state) {
+        CaptureSamples(*program, port, none);
+        state.PauseTiming();
+        captures.push_back(figuresOf(port, {}));
+        state.ResumeTiming();
+    }
+    report(state, captures);
+}
+BENCHMARK(BM_CaptureWithoutDisplay)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 enum class RepaintPart { Whole, Painting, Flush };
 
