@@ -7,12 +7,15 @@
 //
 // Beside it, the same loop with no progress display, for the pauses the
 // machine makes by itself, and the cost of one PB1 repaint taken apart: the
-// whole repaint as a value change makes it, the painting alone, and the flush
-// to the X server alone. What the whole costs beyond the two parts is the
-// backing store waiting for the server.
+// whole repaint as a capture makes it, the painting alone, and the flush to
+// the X server alone. What the whole costs beyond the two parts is the
+// progress display's own work, the window's background under the bar, and
+// any waiting for the server.
 
 #include "Capture.h"
+#include "ClassicLook.h"
 #include "FormHarness.h"
+#include "ProgressBarView.h"
 #include "XvfbServer.h"
 
 #include <benchmark/benchmark.h>
@@ -224,36 +227,56 @@ BENCHMARK(BM_CaptureWithoutDisplay)->Unit(benchmark::kMillisecond)->Iterations(2
 
 enum class RepaintPart { Whole, Painting, Flush };
 
-// One PB1 repaint as a new value makes it, and its two parts: painting the
-// bar into the window's backing store, and handing it to the X server.
-// Between two repaints the benchmark spins for as long as the capture loop
-// runs between two of them, so each repaint finds the server as a capture
-// leaves it.
+// One PB1 repaint as a capture makes it, and its two parts: painting the
+// blocks a step adds into the window's backing store, and handing them to the
+// X server. The bar runs through its range in the capture's steps; between
+// two steps the benchmark spins for as long as the capture loop runs between
+// two repaints, so each step finds the server as a capture leaves it.
 void BM_PB1Repaint(benchmark::State& state) {
     Shown shown;
     QProgressBar& bar = *shown.bar;
-    bar.setRange(1, SampleCount);
-    bar.setValue(SampleCount / 3);
-    QApplication::processEvents();
+    ProgressBarView view(bar);
     QBackingStore& store = *shown.form.backingStore();
+    // Painting alone is timed on an unshown twin of the bar, which paints
+    // only when asked to.
+    QProgressBar twin;
+    twin.setGeometry(bar.geometry());
+    twin.setTextVisible(false);
+    useClassicLook(twin);
+    twin.setRange(1, SampleCount);
     QImage canvas(bar.size(), QImage::Format_ARGB32_Premultiplied);
-    const QRegion barArea(bar.geometry());
     const auto part = RepaintPart(state.range(0));
+    const std::int32_t step =
+        (SampleCount - 1 + ProgressBarView::PaintsPerRange - 1) / ProgressBarView::PaintsPerRange;
+    const auto restart = [&view] {
+        view.setMax(float(SampleCount));
+        view.setMin(1.0F);
+        view.setValue(1.0F);
+    };
+    restart();
+    std::int32_t value = 1;
     std::vector<double> times;
     for (auto _ : state) {
-        const auto until = Clock::now() + std::chrono::microseconds(130);
+        if (value + step > SampleCount) {
+            restart();
+            value = 1;
+        }
+        const QRect added = *classicBlocksAdded(bar, value, value + step);
+        value += step;
+        twin.setValue(value);
+        const auto until = Clock::now() + std::chrono::microseconds(400);
         while (Clock::now() < until) {
         }
         const auto start = Clock::now();
         switch (part) {
         case RepaintPart::Whole:
-            bar.repaint();
+            view.setValue(float(value));
             break;
         case RepaintPart::Painting:
-            bar.render(&canvas);
+            twin.render(&canvas, added.topLeft(), QRegion(added));
             break;
         case RepaintPart::Flush:
-            store.flush(barArea, shown.form.windowHandle());
+            store.flush(added.translated(bar.pos()), shown.form.windowHandle());
             break;
         }
         const std::chrono::duration<double> time = Clock::now() - start;

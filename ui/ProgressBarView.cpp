@@ -1,6 +1,9 @@
 #include "ProgressBarView.h"
 
+#include "ClassicLook.h"
+
 #include <QEvent>
+#include <QGuiApplication>
 #include <QStyle>
 #include <QStyleOptionProgressBar>
 
@@ -27,18 +30,26 @@ constexpr qint64 NeverRepaints = qint64(1) << 33;
 } // namespace
 
 ProgressBarView::ProgressBarView(QProgressBar& bar)
-    : bar_(bar), watch_(*this), painted_(bar.value()), wanted_(bar.value()) {
+    : bar_(bar), watch_(*this), wanted_(bar.value()),
+      onX11_(QGuiApplication::platformName() == QLatin1String("xcb")) {
     bar_.installEventFilter(&watch_);
+    notePainted();
     openEverything();
 }
 
 bool ProgressBarView::PaintWatch::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Paint && watched == &view_.bar_) {
-        view_.painted_ = view_.bar_.value();
+        view_.notePainted();
         view_.sawPaint_ = true;
         view_.findQuietValues();
     }
     return QObject::eventFilter(watched, event);
+}
+
+void ProgressBarView::notePainted() {
+    painted_ = bar_.value();
+    paintedMin_ = bar_.minimum();
+    paintedMax_ = bar_.maximum();
 }
 
 int ProgressBarView::roundedSlowly(float value) {
@@ -84,13 +95,31 @@ void ProgressBarView::pass(int value) {
     const bool shouldPaint = value != bar_.value() && value >= bar_.minimum() &&
                              value <= bar_.maximum() && !(value > quietFrom_ && value < quietTo_);
     sawPaint_ = false;
-    bar_.setValue(value);
+    const std::optional<QRect> added = shouldPaint ? addedBlocks(value) : std::nullopt;
+    if (added) {
+        // The bar would repaint all of itself for the new value; it takes
+        // the value with its updates off, then only the new blocks are
+        // repainted.
+        bar_.setAttribute(Qt::WA_UpdatesDisabled);
+        bar_.setValue(value);
+        bar_.setAttribute(Qt::WA_UpdatesDisabled, false);
+        bar_.repaint(*added);
+    } else {
+        bar_.setValue(value);
+    }
     // A bar that does not paint when it should is hidden or its window is not
     // exposed; until the event loop runs again it cannot paint for any value,
     // so the loop may go on quietly from here.
     if (shouldPaint && !sawPaint_)
-        painted_ = value;
-    findQuietValues();
+        notePainted();
+    // After a paint the watch has found them already.
+    if (!sawPaint_)
+        findQuietValues();
+    if (rangeChanged_) {
+        rangeChanged_ = false;
+        if (value == bar_.minimum())
+            prepareRun();
+    }
     // Values that follow quietly reach the bar when the event loop runs, so
     // that between commands it holds the last value set, as it would have
     // been given every one. The call is queued before, and at a higher
@@ -107,6 +136,38 @@ void ProgressBarView::pass(int value) {
     }
 }
 
+// The blocks a rising value adds to the picture the bar shows, when it adds
+// some, the bar is in the classic look, shows nothing else that changes with
+// the value, and has kept its range since it painted.
+std::optional<QRect> ProgressBarView::addedBlocks(int value) const {
+    if (value <= painted_ || bar_.minimum() != paintedMin_ || bar_.maximum() != paintedMax_ ||
+        !bar_.updatesEnabled())
+        return std::nullopt;
+    const std::optional<QRect> added = classicBlocksAdded(bar_, painted_, value);
+    if (!added || added->isEmpty())
+        return std::nullopt;
+    return added;
+}
+
+// Qt's X11 backing store hands the window's pixels to the X server in shared
+// memory. Before it paints over a part it has handed over since it last heard
+// from the server, it asks the server for an answer and waits for it: a round
+// trip that would stop the loop for as long as the server takes to be
+// scheduled. A run, which starts at the minimum, repaints each block once, so
+// only its first paint could wait: for the picture the bar showed before. The
+// waiting is done here, as the run starts and before its values rise, by
+// repainting the whole bar and then the part above its blocks, which is then
+// all of the bar left to answer for.
+void ProgressBarView::prepareRun() {
+    if (!onX11_ || !bar_.updatesEnabled())
+        return;
+    const std::optional<QRect> blocks = classicBlocksAdded(bar_, bar_.minimum(), bar_.maximum());
+    if (!blocks || blocks->top() <= 0)
+        return;
+    bar_.repaint();
+    bar_.repaint(QRect(0, 0, bar_.width(), blocks->top()));
+}
+
 // Gives the bar the last value set, which it would hold had it been given
 // every one: a range change works on the bar's current value, and so does
 // anything that paints the bar between commands.
@@ -118,12 +179,15 @@ void ProgressBarView::catchUp() {
 void ProgressBarView::openEverything() {
     quietFrom_ = 0;
     quietTo_ = 0;
+    rangeChanged_ = true;
 }
 
 void ProgressBarView::findQuietValues() {
     const qint64 distance = repaintDistance();
+    const qint64 steps = qint64(bar_.maximum()) - bar_.minimum();
+    const qint64 runStep = (steps + PaintsPerRange - 1) / PaintsPerRange;
     quietFrom_ = std::max<qint64>(qint64(painted_) - distance, bar_.minimum());
-    quietTo_ = std::min<qint64>(qint64(painted_) + distance, bar_.maximum());
+    quietTo_ = std::min<qint64>(qint64(painted_) + std::max(distance, runStep), bar_.maximum());
 }
 
 // How far a value must lie from the painted one for the bar to paint it: the

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QProgressBar>
 
+#include <optional>
+
 namespace tarvik {
 
 // PB1 as the commands drive it. The long loops set its value once per sample,
@@ -16,6 +18,11 @@ namespace tarvik {
 // change, the first value after one, and the last value set when the event
 // loop runs again are always passed on, so that the bar holds the same value
 // as well whenever that can matter.
+//
+// Rising values are the exception: every paint stops the loop that sets them,
+// so the bar paints at most PaintsPerRange times on its way from the minimum
+// to the maximum, evenly spread, and in the classic look it repaints only the
+// blocks added since its last paint.
 class ProgressBarView final : public ProgressBar {
   public:
     // Takes the bar's value as the one it painted last, as it is for a new bar
@@ -34,6 +41,10 @@ class ProgressBarView final : public ProgressBar {
         pass(v);
     }
     void setValues(std::int32_t first, std::int32_t last) override;
+
+    // A rising run's bar paints this many times over its range at most. A
+    // twenty-fifth of the bar is still a step the eye follows.
+    static constexpr qint64 PaintsPerRange = 25;
 
   private:
     // Remembers the value the bar shows whenever it paints.
@@ -59,6 +70,9 @@ class ProgressBarView final : public ProgressBar {
     static int roundedSlowly(float value);
 
     void pass(int value);
+    std::optional<QRect> addedBlocks(int value) const;
+    void notePainted();
+    void prepareRun();
     void catchUp();
     void openEverything();
     void findQuietValues();
@@ -66,11 +80,16 @@ class ProgressBarView final : public ProgressBar {
 
     QProgressBar& bar_;
     PaintWatch watch_;
-    int painted_ = 0;            // the value the bar showed when it last painted
+    int painted_ = 0;    // the value the bar showed when it last painted
+    int paintedMin_ = 0; // and its range then
+    int paintedMax_ = 0;
     int wanted_ = 0;             // the last value set
     bool sawPaint_ = false;      // the bar painted during the last pass
     bool catchUpQueued_ = false; // catchUp() will run when the event loop does
-    // Values strictly between these would not make the bar paint.
+    bool rangeChanged_ = false;  // no value has been set since the range changed
+    bool onX11_ = false;         // Qt shows the window on an X server
+    // Values strictly between these would not make the bar paint, or rise too
+    // little to be worth a paint.
     qint64 quietFrom_ = 0;
     qint64 quietTo_ = 0;
 };
