@@ -40,50 +40,65 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr std::int16_t StatusRegister = 0x379;
 
-// Every register reads 0x55 at once; every status read is time-stamped.
+// The processor's time-stamp counter ticks per microsecond.
+double measureTicksPerUs() {
+    const auto startTime = Clock::now();
+    const std::uint64_t startTicks = __rdtsc();
+    while (Clock::now() - startTime < std::chrono::milliseconds(20)) {
+    }
+    return double(__rdtsc() - startTicks) /
+           std::chrono::duration<double, std::micro>(Clock::now() - startTime).count();
+}
+
+// Every register reads 0x55 at once. Every status read is time-stamped, and
+// a gap of over a microsecond since the read before is kept: keeping every
+// stamp would stream 16 MB through the caches beside the capture's own 4 MB,
+// and slow down whatever runs between two samples.
 class TimedPort final : public PortDevice {
   public:
+    struct Gap {
+        std::uint64_t from;
+        std::uint64_t to;
+    };
+    const double ticksPerUs = measureTicksPerUs();
+
+    TimedPort() { gaps_.reserve(1 << 16); }
     QString open() override { return {}; }
     void close() override {}
     // The control write opens each capture.
     void out(std::int16_t, std::int16_t) override {
         next_ = 1;
-        startTicks_ = __rdtsc();
-        startTime_ = Clock::now();
+        gaps_.clear();
     }
     std::int16_t inp(std::int16_t address) override {
         if (address != StatusRegister)
             return 0x55;
         if (next_ == 1)
             getrusage(RUSAGE_THREAD, &atStart_);
-        stamps_[next_] = __rdtsc();
+        const std::uint64_t now = __rdtsc();
+        if (next_ > 1 && now - last_ > minGap_)
+            gaps_.push_back({last_, now});
+        last_ = now;
         if (next_++ == SampleCount)
             getrusage(RUSAGE_THREAD, &atEnd_);
         return 0x55;
     }
 
+    // Between the first and the last status read of a capture.
+    bool betweenSamples() const { return next_ > 1 && next_ <= SampleCount; }
+    // The gaps of over a microsecond between two samples of the last capture.
+    const std::vector<Gap>& gaps() const { return gaps_; }
     // How often the loop's thread waited for something between the first
     // and the last sample of the last capture, and how often the system gave
     // its processor to another thread meanwhile.
     long waits() const { return atEnd_.ru_nvcsw - atStart_.ru_nvcsw; }
     long preemptions() const { return atEnd_.ru_nivcsw - atStart_.ru_nivcsw; }
 
-    // Between the first and the last status read of a capture.
-    bool betweenSamples() const { return next_ > 1 && next_ <= SampleCount; }
-
-    // The counter's ticks per microsecond, taken over the last capture.
-    double ticksPerUs() const {
-        return double(__rdtsc() - startTicks_) /
-               std::chrono::duration<double, std::micro>(Clock::now() - startTime_).count();
-    }
-    // Sample i was read at stamp(i), for i = 1 ... SampleCount.
-    std::uint64_t stamp(std::int32_t i) const { return stamps_[i]; }
-
   private:
-    std::vector<std::uint64_t> stamps_ = std::vector<std::uint64_t>(SampleCount + 1);
+    const std::uint64_t minGap_ = std::uint64_t(ticksPerUs);
+    std::vector<Gap> gaps_;
     std::int32_t next_ = 0;
-    std::uint64_t startTicks_ = 0;
-    Clock::time_point startTime_;
+    std::uint64_t last_ = 0;
     rusage atStart_{};
     rusage atEnd_{};
 };
@@ -126,17 +141,16 @@ struct CaptureFigures {
 };
 
 CaptureFigures figuresOf(const TimedPort& port, const std::vector<std::uint64_t>& paints) {
-    const double ticksPerUs = port.ticksPerUs();
     CaptureFigures f;
     f.paints = int(paints.size());
     f.waits = port.waits();
     f.preemptions = port.preemptions();
     auto paint = paints.begin();
-    for (std::int32_t i = 1; i < SampleCount; ++i) {
-        const double gap = double(port.stamp(i + 1) - port.stamp(i)) / ticksPerUs;
-        bool painted = false;
-        for (; paint != paints.end() && *paint < port.stamp(i + 1); ++paint)
-            painted = true;
+    for (const TimedPort::Gap& g : port.gaps()) {
+        const double gap = double(g.to - g.from) / port.ticksPerUs;
+        while (paint != paints.end() && *paint < g.from)
+            ++paint;
+        const bool painted = paint != paints.end() && *paint < g.to;
         f.longestUs = std::max(f.longestUs, gap);
         if (painted)
             f.longestPaintUs = std::max(f.longestPaintUs, gap);
