@@ -99,7 +99,9 @@ void ProgressBarView::pass(int value) {
     if (added) {
         // The bar would repaint all of itself for the new value; it takes
         // the value with its updates off, then only the new blocks are
-        // repainted.
+        // repainted. The attribute is set directly: setUpdatesEnabled(true)
+        // would mark the whole bar dirty again, and the next repaint of the
+        // blocks would paint and send all of it.
         bar_.setAttribute(Qt::WA_UpdatesDisabled);
         bar_.setValue(value);
         bar_.setAttribute(Qt::WA_UpdatesDisabled, false);
