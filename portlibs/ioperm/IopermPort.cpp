@@ -10,6 +10,7 @@
 #include "Launcher.h"
 #include "PortExports.h"
 #include "PortRegisters.h"
+#include "ScopedSignalHandler.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 
@@ -38,14 +39,17 @@ char reason[768];
 
 sigjmp_buf probeFault;
 volatile pid_t probingThread = 0;
-struct sigaction previousFaultAction;
+const ScopedSignalHandler* probeHandler = nullptr;
 
 // A port instruction without permission faults with SIGSEGV. A fault in any
 // other thread is none of the probe's business: the previous handler comes
 // back and the faulting instruction, run again, meets it.
 void onProbeFault(int) {
     if (gettid() != probingThread) {
-        sigaction(SIGSEGV, &previousFaultAction, nullptr);
+        if (probeHandler)
+            probeHandler->restorePrevious();
+        else
+            signal(SIGSEGV, SIG_DFL); // in the moment before the probe knows its handler
         return;
     }
     siglongjmp(probeFault, 1);
@@ -56,17 +60,9 @@ void onProbeFault(int) {
 // port, under a handler of its own for the fault it raises otherwise. The
 // previous handler (Qt Test has one) and signal mask come back afterwards.
 bool permissionInherited() {
-    struct sigaction onFault {};
-    onFault.sa_handler = onProbeFault;
-    sigemptyset(&onFault.sa_mask);
-    sigaction(SIGSEGV, &onFault, &previousFaultAction);
-    // A fault while SIGSEGV is blocked would end the process.
-    sigset_t faultOnly;
-    sigemptyset(&faultOnly);
-    sigaddset(&faultOnly, SIGSEGV);
-    sigset_t previousMask;
-    pthread_sigmask(SIG_UNBLOCK, &faultOnly, &previousMask);
-
+    // Unblocked as well: a fault while SIGSEGV is blocked would end the process.
+    const ScopedSignalHandler onFault(SIGSEGV, onProbeFault);
+    probeHandler = &onFault;
     volatile bool inherited = false;
     probingThread = gettid();
     if (sigsetjmp(probeFault, 1) == 0) {
@@ -74,9 +70,7 @@ bool permissionInherited() {
         inherited = true;
     }
     probingThread = 0;
-
-    sigaction(SIGSEGV, &previousFaultAction, nullptr);
-    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    probeHandler = nullptr;
     return inherited;
 }
 

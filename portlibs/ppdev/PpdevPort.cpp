@@ -9,6 +9,7 @@
 
 #include "PortExports.h"
 #include "PortRegisters.h"
+#include "ScopedSignalHandler.h"
 
 #include <linux/ppdev.h>
 
@@ -87,17 +88,7 @@ void onClaimTimeout(int) {
 // afterwards. Returns 0 or the claim's errno; EBUSY when the port stayed
 // taken.
 int claimWithin(int fd) {
-    struct sigaction onTimeout {};
-    onTimeout.sa_handler = onClaimTimeout;
-    sigemptyset(&onTimeout.sa_mask);
-    struct sigaction previousAction {};
-    sigaction(SIGALRM, &onTimeout, &previousAction);
-    sigset_t alarmOnly;
-    sigemptyset(&alarmOnly);
-    sigaddset(&alarmOnly, SIGALRM);
-    sigset_t previousMask;
-    pthread_sigmask(SIG_UNBLOCK, &alarmOnly, &previousMask);
-
+    const ScopedSignalHandler onTimeout(SIGALRM, onClaimTimeout);
     sigevent toThisThread{};
     toThisThread.sigev_notify = SIGEV_THREAD_ID;
     toThisThread.sigev_signo = SIGALRM;
@@ -116,9 +107,6 @@ int claimWithin(int fd) {
     } else {
         result = errno;
     }
-
-    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
-    sigaction(SIGALRM, &previousAction, nullptr);
     return result;
 }
 
