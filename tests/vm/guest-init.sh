@@ -64,6 +64,11 @@ port278)
   ;;
 none)
   run inpout32-refused 10 "$check refused inpout32 inpout32-refused 'is not there' parport_pc"
+  # Where the device node does not come and go with the port.
+  mknod -m 660 /dev/parport0 c 99 0
+  chown root:lp /dev/parport0
+  run inpout32-node-refused 10 \
+    "$check refused inpout32 inpout32-node-refused 'is not there' parport_pc"
   run launcher 60 "TARVIK_PROBE=launcher \
 TARVIK_PROBE_REFUSED='nothing answers at 0x378|found: none|modprobe parport_pc' $probe $launcher"
   ;;

@@ -80,7 +80,8 @@ boot port278 "inpout32-capture launcher-caps launcher-win95io-capture" \
   -chardev null,id=printer -device isa-parallel,chardev=printer,iobase=0x278,irq=5 \
   >"$work/port278.report" 2>&1 &
 boots+=($!)
-boot none "inpout32-refused launcher-caps launcher-win95io-refused" >"$work/none.report" 2>&1 &
+boot none "inpout32-refused inpout32-node-refused launcher-caps launcher-win95io-refused" \
+  >"$work/none.report" 2>&1 &
 boots+=($!)
 failed=0
 for i in "${!machines[@]}"; do
