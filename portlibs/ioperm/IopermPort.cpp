@@ -40,7 +40,8 @@ constexpr unsigned short RegisterCount = TarvikRegisterCount;
 constexpr unsigned short StatusOffset = TarvikStatusRegister - TarvikDataRegister;
 constexpr unsigned short ControlOffset = TarvikControlRegister - TarvikDataRegister;
 // The control bits every printer port reads back as written: strobe, auto
-// feed, initialise and select. The kernel's driver recognises a port by them.
+// feed, initialise and select. The kernel's driver recognises a port by them;
+// the others read back differently from one chip to another.
 constexpr unsigned char ReadBackControl = 0x0F;
 constexpr short NothingThere = 0xFF;
 
@@ -138,16 +139,15 @@ bool portAnswers() {
 
 // "parport0 at 0x278, parport1 at 0xD010", or "none".
 std::string kernelPorts() {
-    constexpr const char* Folder = "/proc/sys/dev/parport/";
-    constexpr const char* File = "/base-addr";
+    const std::string folder = "/proc/sys/dev/parport/";
+    const std::string file = "/base-addr";
     std::string ports;
     glob_t found{};
-    if (glob("/proc/sys/dev/parport/parport*/base-addr", 0, nullptr, &found) == 0) {
+    if (glob((folder + "parport*" + file).c_str(), 0, nullptr, &found) == 0) {
         for (std::size_t i = 0; i < found.gl_pathc; ++i) {
             const std::string path = found.gl_pathv[i];
             ports += (ports.empty() ? "" : ", ") +
-                     path.substr(std::strlen(Folder),
-                                 path.size() - std::strlen(Folder) - std::strlen(File));
+                     path.substr(folder.size(), path.size() - folder.size() - file.size());
             if (const unsigned portBase = tarvikReadPortBase(path.c_str())) {
                 char at[16];
                 std::snprintf(at, sizeof at, " at 0x%X", portBase);
