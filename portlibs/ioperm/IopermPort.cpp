@@ -1,19 +1,26 @@
 // The printer port through the processor's own port instructions, as the
 // library of the same name did on Windows. Linux lets a process use them
 // after ioperm(), which needs CAP_SYS_RAWIO. The program never holds that
-// capability: tarvik-launcher opens the three registers and then starts the
-// program without any capability, and the permission survives the start. So
-// this library first looks whether the port is open to it already, and only
-// otherwise asks for it itself, which succeeds for root.
+// capability: tarvik-launcher opens the port's three registers and then starts
+// the program without any capability, and the permission survives the start.
+// So this library first looks whether the port is open to it already, and
+// only otherwise asks for it itself, which succeeds for root.
+//
+// The port is the one the kernel found first, wherever it lies (PortBase.h);
+// the program's register addresses only choose the register. An address with
+// no port behind it would read as all lines high without a word, so every
+// capture first makes sure that a port answers there.
 
 #include "KernelLockdown.h"
 #include "Launcher.h"
+#include "PortBase.h"
 #include "PortExports.h"
 #include "PortRegisters.h"
 #include "ScopedSignalHandler.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 
+#include <glob.h>
 #include <sys/io.h>
 #include <unistd.h>
 
@@ -22,20 +29,27 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace tarvik {
 namespace {
 
-constexpr unsigned long FirstRegister = TarvikDataRegister;
-constexpr unsigned long RegisterCount = TarvikRegisterCount;
-constexpr unsigned short StatusRegister = TarvikStatusRegister;
-// The highest address ioperm() can open; above it a process would need iopl().
-constexpr unsigned long LastIopermAddress = 0x3FF;
+// The program's addresses of the data, status and control registers.
+constexpr unsigned short FirstRegister = TarvikDataRegister;
+constexpr unsigned short RegisterCount = TarvikRegisterCount;
+constexpr unsigned short StatusOffset = TarvikStatusRegister - TarvikDataRegister;
+constexpr unsigned short ControlOffset = TarvikControlRegister - TarvikDataRegister;
+// The control bits every printer port reads back as written: strobe, auto
+// feed, initialise and select. The kernel's driver recognises a port by them;
+// the others read back differently from one chip to another.
+constexpr unsigned char ReadBackControl = 0x0F;
 constexpr short NothingThere = 0xFF;
 
+unsigned short base = TarvikDataRegister;
+bool baseFromKernel = false;
 bool granted = false;
 bool triedOnce = false;
-char reason[768];
+char reason[1024];
 
 sigjmp_buf probeFault;
 volatile pid_t probingThread = 0;
@@ -66,7 +80,7 @@ bool permissionInherited() {
     volatile bool inherited = false;
     probingThread = gettid();
     if (sigsetjmp(probeFault, 1) == 0) {
-        inb(StatusRegister);
+        inb(base + StatusOffset);
         inherited = true;
     }
     probingThread = 0;
@@ -78,7 +92,10 @@ const char* reachPort() {
     if (granted)
         return nullptr;
     triedOnce = true;
-    if (permissionInherited() || ioperm(FirstRegister, RegisterCount, 1) == 0) {
+    const unsigned kernelBase = tarvikReadPortBase(TARVIK_KERNEL_PORT_BASE);
+    baseFromKernel = kernelBase != 0;
+    base = static_cast<unsigned short>(baseFromKernel ? kernelBase : FirstRegister);
+    if (permissionInherited() || ioperm(base, RegisterCount, 1) == 0) {
         granted = true;
         return nullptr;
     }
@@ -91,11 +108,11 @@ const char* reachPort() {
                       "button, which goes through the kernel's parallel-port driver.");
     else if (error == EPERM)
         std::snprintf(reason, sizeof reason,
-                      "the processor's port instructions are not open to this program (ioperm: "
-                      "%s). Start it through %s, which opens the printer port's registers to it "
-                      "and nothing else%s. The launcher needs a capability for that, given once "
-                      "by an administrator: sudo setcap cap_sys_rawio+ep %s",
-                      std::strerror(error), launcher,
+                      "the processor's port instructions are not open to this program for the "
+                      "port at 0x%X (ioperm: %s). Start it through %s, which opens the printer "
+                      "port's registers to it and nothing else%s. The launcher needs a capability "
+                      "for that, given once by an administrator: sudo setcap cap_sys_rawio+ep %s",
+                      base, std::strerror(error), launcher,
                       std::strcmp(launcher, TARVIK_INSTALLED_LAUNCHER) == 0
                           ? "; it runs for members of the lp group (sudo usermod -aG lp $USER, "
                             "then log in again)"
@@ -110,22 +127,80 @@ const char* reachPort() {
     return reason;
 }
 
+// Whether a port answers at the base: its control register keeps what the
+// capture writes there first, while an address with nothing behind it reads
+// all ones. The write turns the data lines to input and drives nothing that
+// the capture would not.
+bool portAnswers() {
+    const unsigned short control = base + ControlOffset;
+    outb(TarvikDataLinesIn, control);
+    return (inb(control) & ReadBackControl) == (TarvikDataLinesIn & ReadBackControl);
+}
+
+// "parport0 at 0x278, parport1 at 0xD010", or "none".
+std::string kernelPorts() {
+    const std::string folder = "/proc/sys/dev/parport/";
+    const std::string file = "/base-addr";
+    std::string ports;
+    glob_t found{};
+    if (glob((folder + "parport*" + file).c_str(), 0, nullptr, &found) == 0) {
+        for (std::size_t i = 0; i < found.gl_pathc; ++i) {
+            const std::string path = found.gl_pathv[i];
+            ports += (ports.empty() ? "" : ", ") +
+                     path.substr(folder.size(), path.size() - folder.size() - file.size());
+            if (const unsigned portBase = tarvikReadPortBase(path.c_str())) {
+                char at[16];
+                std::snprintf(at, sizeof at, " at 0x%X", portBase);
+                ports += at;
+            }
+        }
+    }
+    globfree(&found);
+    return ports.empty() ? "none" : ports;
+}
+
+const char* nothingAnswers() {
+    std::snprintf(reason, sizeof reason,
+                  "nothing answers at 0x%X, %s (ports the kernel has found: %s). Use the other "
+                  "SCAN button, which reaches the port through the kernel's parallel-port "
+                  "driver; if the machine has a printer port that the kernel has not found, "
+                  "load the driver (sudo modprobe parport_pc) and start the program again.",
+                  base,
+                  baseFromKernel ? "the address of the kernel's first parallel port"
+                                 : "the standard printer-port address",
+                  kernelPorts().c_str());
+    return reason;
+}
+
+bool isPortRegister(unsigned short address) {
+    return address >= FirstRegister && address < FirstRegister + RegisterCount;
+}
+
 // The printer port's own registers are opened once; any other address is
 // opened when it is used, and one that cannot be opened is left alone rather
 // than faulting the program.
 bool mayUse(unsigned short address) {
-    if (address - FirstRegister < RegisterCount) {
+    if (isPortRegister(address)) {
         if (!granted && !triedOnce)
             reachPort();
         return granted;
     }
-    return address <= LastIopermAddress && ioperm(address, 1, 1) == 0;
+    return ioperm(address, 1, 1) == 0;
+}
+
+// The program's register addresses choose the register of the port at the
+// base; any other address is used as it is.
+unsigned short onPort(unsigned short address) {
+    return isPortRegister(address) ? static_cast<unsigned short>(base + (address - FirstRegister))
+                                   : address;
 }
 
 } // namespace
 
 TARVIK_PORT_API const char* TarvikPortStatus(void) {
-    return reachPort();
+    if (const char* failure = reachPort())
+        return failure;
+    return portAnswers() ? nullptr : nothingAnswers();
 }
 
 // The permission stays: once given up, a program started by the launcher
@@ -135,12 +210,12 @@ TARVIK_PORT_API void TarvikPortRelease(void) {}
 TARVIK_PORT_API void vbOut(short address, short value) {
     const auto port = static_cast<unsigned short>(address);
     if (mayUse(port))
-        outb(static_cast<unsigned char>(value & 0xFF), port);
+        outb(static_cast<unsigned char>(value & 0xFF), onPort(port));
 }
 
 TARVIK_PORT_API short vbInp(short address) {
     const auto port = static_cast<unsigned short>(address);
-    return mayUse(port) ? static_cast<short>(inb(port)) : NothingThere;
+    return mayUse(port) ? static_cast<short>(inb(onPort(port))) : NothingThere;
 }
 
 } // namespace tarvik

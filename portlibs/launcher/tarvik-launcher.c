@@ -3,16 +3,19 @@
  *
  * This is the only file that ever carries CAP_SYS_RAWIO (setcap
  * cap_sys_rawio+ep), so it does as little as it can. It asks the kernel for
- * I/O permission on 0x378 ... 0x37A, gives up every capability, forbids new
- * privileges and executes the program whose path was fixed when it was built,
- * never one named by its arguments or the environment. The I/O permission
- * survives execve(); the capability does not, so the program, Qt and any
- * plugin the environment names run without it. */
+ * I/O permission on the printer port's three registers, at the base the
+ * kernel itself reports for its first parallel port (0x378 where it knows
+ * none), gives up every capability, forbids new privileges and executes the
+ * program whose path was fixed when it was built, never one named by its
+ * arguments or the environment. The I/O permission survives execve(); the
+ * capability does not, so the program, Qt and any plugin the environment
+ * names run without it. */
 
 #define _GNU_SOURCE
 
 #include "KernelLockdown.h"
 #include "Launcher.h"
+#include "PortBase.h"
 #include "PortRegisters.h"
 
 #include <errno.h>
@@ -30,7 +33,7 @@
 /* Without the permission the program still starts: the lower SCAN button
  * goes through the kernel's driver and needs none. */
 static void openPortRegisters(void) {
-    if (ioperm(TarvikDataRegister, TarvikRegisterCount, 1) == 0)
+    if (ioperm(tarvikPortBase(), TarvikRegisterCount, 1) == 0)
         return;
     const int error = errno;
     if (error == EPERM && tarvikKernelLockedDown())

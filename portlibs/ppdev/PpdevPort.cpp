@@ -125,6 +125,9 @@ const char* reachPort() {
             return fail("is busy", error,
                         "Another program or driver holds the port: end the program that uses "
                         "it, or unload the printer driver (sudo rmmod lp), and retry.");
+        // A device node made by hand opens without a port behind it.
+        if (error == ENXIO || error == ENODEV)
+            return openFailure(error);
         return fail("cannot be claimed", error, "It is the kernel's first parallel port.");
     }
     device = fd;

@@ -4,6 +4,8 @@
 // ends the process before the window opens.
 //   TARVIK_PROBE          prefix of the check names it prints
 //   TARVIK_PROBE_CAPTURE  when set, also captures through the upper SCAN's library
+//   TARVIK_PROBE_REFUSED  when set, instead expects that library to refuse with a
+//                         message saying each of these texts, separated by "|"
 
 #include "ScanCheck.h"
 
@@ -52,6 +54,10 @@ class ProbeStyle final : public QStylePlugin {
         bool passed = report(empty, (prefix + "-caps").c_str(), QString::fromStdString(sets));
         if (std::getenv("TARVIK_PROBE_CAPTURE"))
             passed = checkCapture(Win95IoLibrary, (prefix + "-win95io-capture").c_str()) && passed;
+        if (const char* texts = std::getenv("TARVIK_PROBE_REFUSED"))
+            passed = checkRefused(Win95IoLibrary, (prefix + "-win95io-refused").c_str(),
+                                  QString::fromLocal8Bit(texts).split(QLatin1Char('|'))) &&
+                     passed;
         _exit(passed ? 0 : 1);
     }
 };

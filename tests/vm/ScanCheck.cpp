@@ -15,12 +15,31 @@ namespace {
 constexpr std::uint8_t QemuStatus = 0xD8;
 constexpr std::uint8_t QemuDataIn = 0xFF;
 
-class NoProgressBar final : public ProgressBar {
+// The view a scan starts from, as the program starts.
+constexpr float ZoomFactor = 1.0F / 16.0F;
+constexpr float ViewStart = 1.0F;
+
+class ProgressBarTouched final : public ProgressBar {
   public:
-    void setMax(float) override {}
-    void setMin(float) override {}
-    void setValue(float) override {}
+    explicit ProgressBarTouched(bool& touched) : touched_(touched) {}
+    void setMax(float) override { touched_ = true; }
+    void setMin(float) override { touched_ = true; }
+    void setValue(float) override { touched_ = true; }
+
+  private:
+    bool& touched_;
 };
+
+// Whether the scan was turned away with one message and nothing changed.
+bool unchanged(const ScanResult& result) {
+    const ProgramState& state = *result.state;
+    for (std::int32_t i = 0; i <= SampleCount; ++i) {
+        if (state.statusSamples[i] != 0 || state.dataSamples[i] != 0)
+            return false;
+    }
+    return state.zoomFactor == ZoomFactor && state.viewStart == ViewStart &&
+           result.messages.size() == 1 && !result.progressSet && !result.redrawn;
+}
 
 } // namespace
 
@@ -28,7 +47,9 @@ ScanResult scan(const PortLibraryFile& file) {
     ScanResult result;
     ScriptedDialogs dialogs;
     CommonDialog dialog(dialogs);
-    NoProgressBar progress;
+    ProgressBarTouched progress(result.progressSet);
+    result.state->zoomFactor = ZoomFactor;
+    result.state->viewStart = ViewStart;
     ScanCommand command(*result.state, dialog, progress, [&result] { result.redrawn = true; });
     PortLibrary port(file);
     const auto start = std::chrono::steady_clock::now();
@@ -67,12 +88,15 @@ bool checkCapture(const PortLibraryFile& file, const char* check) {
                       .arg(result.seconds * 1e9 / SampleCount, 0, 'f', 0));
 }
 
-bool unchanged(const ScanResult& result) {
-    for (std::int32_t i = 0; i <= SampleCount; ++i) {
-        if (result.state->statusSamples[i] != 0 || result.state->dataSamples[i] != 0)
-            return false;
-    }
-    return result.messages.size() == 1 && !result.redrawn;
+bool checkRefused(const PortLibraryFile& file, const char* check, const QStringList& texts) {
+    const ScanResult result = scan(file);
+    bool passed = unchanged(result) && result.seconds < 1.0;
+    for (const QString& text : texts)
+        passed = passed && result.messages.first().contains(text);
+    return report(passed, check,
+                  QStringLiteral("%1 s: %2")
+                      .arg(result.seconds, 0, 'f', 3)
+                      .arg(result.messages.join(QLatin1Char('\n'))));
 }
 
 } // namespace tarvik

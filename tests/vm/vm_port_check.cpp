@@ -1,9 +1,11 @@
 // The port checks run inside the test VM, one per command line:
-//   vm_port_check capture inpout32|win95io  a whole SCAN through the library
-//   vm_port_check refused win95io           the SCAN says why it cannot reach the port
-//   vm_port_check hold                      claims /dev/parport0 and leaves a process holding it
-//   vm_port_check busy                      the lower SCAN answers "busy" within a second
-// Each prints a PASS or FAIL line; the exit status says the same.
+//   vm_port_check capture LIBRARY CHECK        a whole SCAN through the library
+//   vm_port_check refused LIBRARY CHECK TEXT...
+//                                              the SCAN answers within a second with one
+//                                              message saying every TEXT, and changes nothing
+//   vm_port_check hold                         claims /dev/parport0 and leaves a process holding it
+// LIBRARY is inpout32 or win95io. Each prints a PASS or FAIL line; the exit
+// status says the same.
 
 #include "ScanCheck.h"
 
@@ -22,11 +24,6 @@ namespace tarvik {
 
 namespace {
 
-bool refused(const PortLibraryFile& file, const std::string& check) {
-    const ScanResult result = scan(file);
-    return report(unchanged(result), check.c_str(), result.messages.join(QLatin1Char('\n')));
-}
-
 // Returns once the port is claimed; a child process keeps the claim until the
 // machine stops.
 bool hold() {
@@ -40,38 +37,32 @@ bool hold() {
     return report(true, "hold", QStringLiteral("/dev/parport0 claimed"));
 }
 
-bool busy() {
-    const ScanResult result = scan(Inpout32Library);
-    const bool passed = unchanged(result) &&
-                        result.messages.first().contains(QStringLiteral("is busy")) &&
-                        result.seconds < 1.0;
-    return report(passed, "inpout32-busy",
-                  QStringLiteral("%1 s: %2")
-                      .arg(result.seconds)
-                      .arg(result.messages.join(QLatin1Char('\n'))));
-}
-
 } // namespace
 
-int runCheck(const std::string& command, const char* library) {
-    const std::string name = library ? library : "";
-    const PortLibraryFile* file = name == "inpout32"  ? &Inpout32Library
-                                  : name == "win95io" ? &Win95IoLibrary
-                                                      : nullptr;
-    if (command == "capture" && file)
-        return checkCapture(*file, (name + "-capture").c_str()) ? 0 : 1;
-    if (command == "refused" && file)
-        return refused(*file, name + "-refused") ? 0 : 1;
+int runCheck(int argc, char* argv[]) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    const std::string library = argc > 2 ? argv[2] : "";
+    const PortLibraryFile* file = library == "inpout32"  ? &Inpout32Library
+                                  : library == "win95io" ? &Win95IoLibrary
+                                                         : nullptr;
+    if (command == "capture" && file && argc == 4)
+        return checkCapture(*file, argv[3]) ? 0 : 1;
+    if (command == "refused" && file && argc >= 4) {
+        QStringList texts;
+        for (int i = 4; i < argc; ++i)
+            texts << QString::fromLocal8Bit(argv[i]);
+        return checkRefused(*file, argv[3], texts) ? 0 : 1;
+    }
     if (command == "hold")
         return hold() ? 0 : 1;
-    if (command == "busy")
-        return busy() ? 0 : 1;
-    std::fputs("usage: vm_port_check capture|refused inpout32|win95io, or hold, or busy\n", stderr);
+    std::fputs("usage: vm_port_check capture LIBRARY CHECK, refused LIBRARY CHECK TEXT..., or "
+               "hold\n",
+               stderr);
     return 2;
 }
 
 } // namespace tarvik
 
 int main(int argc, char* argv[]) {
-    return tarvik::runCheck(argc > 1 ? argv[1] : "", argc > 2 ? argv[2] : nullptr);
+    return tarvik::runCheck(argc, argv);
 }
