@@ -3,7 +3,8 @@
 # Debian 12 minbase chroot, as an administrator would, and checks what the
 # maintainer scripts do there:
 #   - on a filesystem without extended attributes (ramfs), where setcap fails,
-#     the installation still succeeds and leaves the package configured;
+#     and with ppdev failing to load, the installation still succeeds and
+#     leaves the package configured;
 #   - an administrator's statoverride on the launcher, set before installing,
 #     survives installation, removal and purge;
 #   - on a filesystem with extended attributes the launcher gets its
@@ -67,6 +68,7 @@ cleanup() {
   rmdir "$root"
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
 # ramfs keeps no extended attributes, so setcap fails on it as it does on some
 # network and overlay filesystems.
 mount -t ramfs -o mode=0755 tarvik-chroot "$root"
@@ -116,12 +118,20 @@ apt_get update
 
 echo "== Install with an administrator's statoverride, on a filesystem where setcap fails"
 in_root dpkg-statoverride --add root root 0700 "$launcher"
-if apt_get install "$package"; then
-  if grep -q "tarvik: warning: could not give the launcher the capability" "$root/tmp/apt.log"; then
-    sed -n '/tarvik: warning/,/setcap cap_sys_rawio/p' "$root/tmp/apt.log"
-  else
+# As if systemd ran but ppdev could not be loaded (in a container, say); the
+# real modprobe would load it into this machine's kernel. apt gives dpkg a
+# PATH of its own, which has to name the folder.
+mkdir -p "$root/run/systemd/system"
+printf '#!/bin/sh\necho "modprobe: ERROR: could not insert '"'"'ppdev'"'"': Operation not permitted" >&2\nexit 1\n' \
+  >"$root/usr/local/sbin/modprobe"
+chmod 755 "$root/usr/local/sbin/modprobe"
+if apt_get -o DPkg::Path=/usr/local/sbin:/usr/sbin:/usr/bin:/sbin:/bin install "$package"; then
+  # What the postinst said, for the log.
+  awk '/^(Setting up|Processing)/ { said = /^Setting up tarvik / ; next } said' "$root/tmp/apt.log"
+  grep -q "^tarvik: warning: could not give the launcher the capability" "$root/tmp/apt.log" ||
     fail "the postinst did not warn that the capability could not be set"
-  fi
+  grep -q "^tarvik: warning: could not load ppdev" "$root/tmp/apt.log" ||
+    fail "the postinst did not warn that ppdev could not be loaded"
 else
   fail "apt-get install failed where setcap cannot set a capability"
 fi
@@ -133,6 +143,7 @@ apt_get remove tarvik || fail "apt-get remove failed"
 apt_get purge tarvik || fail "apt-get purge failed"
 [ "$(override)" = "root root 700 $launcher" ] || fail "after purge, the override is '$(override)'"
 [ -z "$(override)" ] || in_root dpkg-statoverride --remove "$launcher"
+rm -r "$root/run/systemd" "$root/usr/local/sbin/modprobe"
 
 echo "== Install where the launcher's filesystem keeps extended attributes"
 mkdir -p "$root/usr/libexec/tarvik"
