@@ -9,8 +9,9 @@
 #     survives installation, removal and purge;
 #   - on a filesystem with extended attributes the launcher gets its
 #     capability;
-#   - the package's own statoverride survives a reinstallation, and removal
-#     then purge leave nothing of the package behind.
+#   - the package's own statoverride survives an upgrade (the same version
+#     unpacked again), and removal then purge leave nothing of the package
+#     behind.
 # The chroot lives in memory and goes when the script ends. Its base system
 # comes from debootstrap once and is kept, with the packages apt downloads, in
 # ~/.cache/tarvik-chroot; delete that folder to start afresh. Needs root (sudo
@@ -160,13 +161,16 @@ apt_get purge tarvik || fail "apt-get purge failed"
 umount "$root/usr/libexec/tarvik"
 rmdir "$root/usr/libexec/tarvik"
 
-echo "== Install, reinstall, remove and purge"
+echo "== Install, upgrade, remove and purge"
 snapshot >"$root/tmp/before"
 apt_get install "$package" || fail "apt-get install failed"
 [ "$(override)" = "root lp 750 $launcher" ] || fail "after install, the override is '$(override)'"
-apt_get install --reinstall "$package" || fail "apt-get install --reinstall failed"
-[ "$(override)" = "root lp 750 $launcher" ] || fail "after reinstall, the override is '$(override)'"
-[ "$(owner)" = "root lp 750" ] || fail "after reinstall, the launcher belongs to $(owner)"
+# Unpacked again without being configured, as an upgrade is half-way: the
+# postinst, which would add a lost override again, has not run yet.
+in_root dpkg --unpack "$package" >"$root/tmp/apt.log" 2>&1 || fail "dpkg --unpack failed: $(cat "$root/tmp/apt.log")"
+[ "$(override)" = "root lp 750 $launcher" ] || fail "during an upgrade, the override is '$(override)'"
+[ "$(owner)" = "root lp 750" ] || fail "during an upgrade, the launcher belongs to $(owner)"
+in_root dpkg --configure tarvik >"$root/tmp/apt.log" 2>&1 || fail "dpkg --configure failed: $(cat "$root/tmp/apt.log")"
 apt_get remove tarvik || fail "apt-get remove failed"
 [ -z "$(override)" ] || fail "after remove, the package's override is still there: $(override)"
 [ ! -e "$root$launcher" ] || fail "after remove, the launcher is still there"
