@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Checks the Debian package that scripts/package.sh built: it holds every file
-# an installation needs, lintian finds no error, and the desktop entry, the
-# AppStream metainfo and the manual page pass their validators.
+# an installation needs, lintian --pedantic finds nothing above information,
+# the desktop entry, the AppStream metainfo, the type of capture files and the
+# manual page pass their validators, and the copyright names the licence in
+# Debian's machine-readable format.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,15 +36,19 @@ for file in \
   usr/share/icons/hicolor/48x48/apps/tarvik.png \
   usr/share/icons/hicolor/256x256/apps/tarvik.png \
   usr/share/metainfo/org.tarvik.Tarvik.metainfo.xml \
+  usr/share/mime/packages/tarvik.xml \
+  usr/lib/modules-load.d/tarvik.conf \
   usr/share/man/man1/tarvik.1.gz; do
   grep -qFx "./$file" "$work/contents" || fail "the package lacks /$file"
 done
 # Dependencies come from dpkg-shlibdeps; without it the package would claim none.
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' ||
   fail "Depends lacks the libraries the program links: $(dpkg-deb -f "$deb" Depends)"
+[ "$(dpkg-deb -f "$deb" Suggests)" = "sigrok-cli, pulseview" ] ||
+  fail "Suggests is '$(dpkg-deb -f "$deb" Suggests)', not the tools that open captures"
 
-echo "== lintian"
-lintian --fail-on error "$deb" || fail "lintian reports errors"
+echo "== lintian --pedantic"
+lintian --pedantic --fail-on error,warning,pedantic "$deb" || fail "lintian reports more than information"
 
 dpkg-deb -x "$deb" "$work/root"
 share=$work/root/usr/share
@@ -52,6 +58,24 @@ desktop-file-validate "$share/applications/tarvik.desktop" || fail "the desktop 
 
 echo "== appstreamcli validate"
 appstreamcli validate --no-net "$share"/metainfo/*.metainfo.xml || fail "the metainfo is not valid"
+
+echo "== copyright"
+copyright=$share/doc/tarvik/copyright
+if ! grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$copyright" ||
+  ! grep -qx 'License: GPL-3+' "$copyright"; then
+  fail "the copyright is not in the machine-readable format with License: GPL-3+"
+fi
+
+echo "== update-mime-database"
+mkdir -p "$work/mime/packages"
+cp "$share/mime/packages/tarvik.xml" "$work/mime/packages/"
+# With the folder on the search path it says nothing unless a file is broken.
+mime_errors=$(XDG_DATA_HOME="$work" XDG_DATA_DIRS="$work" update-mime-database "$work/mime" 2>&1)
+[ -z "$mime_errors" ] || fail "update-mime-database complains:"$'\n'"$mime_errors"
+grep -qx 'application/x-tarvik-capture:\*\.lgc' <(cut -d: -f2- "$work/mime/globs2") ||
+  fail "*.lgc is not application/x-tarvik-capture"
+grep -qx 'application/x-tarvik-capture:tarvik' "$work/mime/icons" ||
+  fail "application/x-tarvik-capture has not the program's icon"
 
 echo "== man --warnings"
 warnings=$(man --warnings -l -Tutf8 "$share/man/man1/tarvik.1.gz" 2>&1 >/dev/null)

@@ -19,7 +19,9 @@ test=(
   libbenchmark-dev xvfb
   clang libclang-rt-14-dev clang-format
   sigrok-cli
-  lintian desktop-file-utils appstream man-db
+  lintian desktop-file-utils appstream man-db shared-mime-info
+  # The install test: a Debian 12 chroot to install the package into.
+  debootstrap
   # The VM test (tests/vm): QEMU, the guest's shell and tools, setcap.
   qemu-system-x86 busybox-static libcap2-bin cpio xz-utils
 )

@@ -3,7 +3,8 @@
 # .clang-format says, then builds and runs the whole test suite: an optimised
 # build with warnings as errors, the same tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer, a bounded run of the settings-file fuzzer, and
-# the Debian package with its checks.
+# the Debian package with its checks, installed into a throwaway Debian 12
+# chroot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,3 +29,6 @@ tests/fuzz/run-settings-fuzzer.sh 60
 echo "== Debian package"
 scripts/package.sh
 scripts/check-package.sh
+
+echo "== Installing the package into a Debian 12 chroot"
+scripts/check-install.sh
