@@ -54,6 +54,28 @@ class Form1Test : public QObject {
         QVERIFY(zoom->autoFillBackground());
     }
 
+    // The design's colours on screen as fixed numbers: pen green 192, the
+    // zero-level dots pure blue, background black. A pen colour of 255 draws
+    // pure red, and the colour dialog's red is stored as 255.
+    void colourValuesOnScreen() {
+        FormHarness h;
+        h.click("btLeft");
+        const auto pixelAt = [&h](float x, float y) {
+            return h.control<TraceArea>("Picture1")->picture().pixel(column(x), row(y));
+        };
+        QCOMPARE(pixelAt(8, 100), qRgb(0, 192, 0));
+        QCOMPARE(pixelAt(65, 400), qRgb(0, 0, 255));
+        QCOMPARE(pixelAt(300, 7900), qRgb(0, 0, 0));
+        auto* swatch = h.control<ColourSwatch>("pbNul");
+        QCOMPARE(swatch->grab().toImage().pixel(swatch->rect().center()), qRgb(0, 0, 255));
+
+        h.dialogs.colourAnswers.push_back(ColourValue{0x000000FF});
+        h.click("pbLine");
+        QCOMPARE(pixelAt(8, 100), qRgb(255, 0, 0));
+        QCOMPARE(fromQColor(QColor(255, 0, 0)), 0x000000FF);
+        QCOMPARE(fromQColor(QColor(0, 0, 255)), 0x00FF0000);
+    }
+
     void controls_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("geometry");
