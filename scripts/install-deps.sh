@@ -19,6 +19,8 @@ test=(
   libbenchmark-dev xvfb
   clang libclang-rt-14-dev clang-format
   sigrok-cli
+  # The window's captions are checked in Liberation Sans as well as DejaVu Sans.
+  fonts-liberation2
   lintian desktop-file-utils appstream man-db
   # The VM test (tests/vm): QEMU, the guest's shell and tools, setcap.
   qemu-system-x86 busybox-static libcap2-bin cpio xz-utils
