@@ -173,7 +173,10 @@ class SettingsFileTest : public QObject {
     // Every position and colour is written as text that reads back to it.
     void numberTextsReadBack() {
         using Float = std::numeric_limits<float>;
-        QList<float> positions{Float::max(), -Float::max(), Float::denorm_min(), 8388607.5F};
+        // The last one's shortest text, 7.038531E-26, comes back as its
+        // neighbour when read through a double.
+        QList<float> positions{Float::max(), -Float::max(), Float::denorm_min(), 8388607.5F,
+                               std::bit_cast<float>(0x15ae43fdU)};
         QList<ColourValue> colours{std::numeric_limits<ColourValue>::min(),
                                    std::numeric_limits<ColourValue>::max()};
         QRandomGenerator random(20240611);
@@ -208,6 +211,8 @@ class SettingsFileTest : public QObject {
             << settingsLines("| 1E39| 2880| 65280| 255| 0") << fallback;
         QTest::newRow("word as position") << settingsLines("|top| 2880| 65280| 255| 0")
                                           << settingsLines("| 0| 2880| 65280| 255| 0");
+        const QByteArray fractions = settingsLines("| 150.1|-0.3| 65280| 255| 0");
+        QTest::newRow("fractional positions written as read") << fractions << fractions;
         QTest::newRow("unquoted fields")
             << crlfLines({"hello", "1440", "2880", "65280", "255", "0"})
             << settingsLines("hello| 1440| 2880| 65280| 255| 0");
