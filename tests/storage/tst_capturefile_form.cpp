@@ -7,12 +7,22 @@
 #include "TraceArea.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QListView>
+#include <QMap>
 #include <QProgressBar>
 #include <QTest>
 #include <QTimer>
 
 #include <functional>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace tarvik {
 
@@ -29,12 +39,57 @@ void whenFileDialogOpens(std::function<void(QFileDialog&)> answer) {
     poll->setInterval(10);
     QObject::connect(poll, &QTimer::timeout, [poll, answer] {
         if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            // The answer may wait, and so let the timer, with this lambda,
+            // be deleted before it ends: it runs from a copy.
+            poll->stop();
             poll->deleteLater();
-            answer(*dialog);
+            const auto run = answer;
+            run(*dialog);
         }
     });
     poll->start();
 }
+
+// What an open file dialog shows: the file types it offers, then the one
+// preselected; the files it starts from; the names it lists in its folder
+// under each type in turn.
+struct FileDialogView {
+    QStringList types;
+    QStringList files;
+    QList<QStringList> listed;
+
+    FileDialogView() = default;
+    explicit FileDialogView(QFileDialog& dialog) {
+        auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        for (int i = 0; i < combo->count(); ++i)
+            types << combo->itemText(i);
+        types << combo->currentText();
+        files = dialog.selectedFiles();
+        for (const QString& filter : dialog.nameFilters()) {
+            dialog.selectNameFilter(filter);
+            // The folder is read in the background: the listing counts once
+            // it has names and no name has come or gone for a while.
+            QStringList names;
+            if (QTest::qWaitFor([&dialog] { return !namesListed(dialog).isEmpty(); }, 5000)) {
+                for (int tries = 0; tries < 50 && names != namesListed(dialog); ++tries) {
+                    names = namesListed(dialog);
+                    QTest::qWait(100);
+                }
+            }
+            listed << names;
+        }
+    }
+
+    static QStringList namesListed(const QFileDialog& dialog) {
+        const auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+        const QAbstractItemModel* model = view->model();
+        QStringList names;
+        for (int row = 0; row < model->rowCount(view->rootIndex()); ++row)
+            names << model->index(row, 0, view->rootIndex()).data().toString();
+        names.sort();
+        return names;
+    }
+};
 
 } // namespace
 
@@ -105,27 +160,34 @@ class CaptureFileFormTest : public QObject {
         dialogs.setParent(&form);
         const QString name = dir.filePath(QStringLiteral("capture.lgc"));
         QVERIFY(writeFile(name, countingBytes(qint64(CaptureFileSize))));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("cap1")), "saved without a dot"));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("old.bin")), "binary"));
 
-        // Each dialog's types, then the preselected type, then (save) the name it starts from.
-        QStringList load;
+        FileDialogView load;
         whenFileDialogOpens([&](QFileDialog& dialog) {
-            load = dialog.nameFilters() << dialog.selectedNameFilter();
+            // Chosen first: once the dialog has the focus, its name field
+            // takes no name from outside.
             dialog.selectFile(name);
+            load = FileDialogView(dialog);
             static_cast<QDialog&>(dialog).accept();
         });
         QTest::mouseClick(form.findChild<QWidget*>("btLoad"), Qt::LeftButton);
-        QStringList save;
+        FileDialogView save;
         whenFileDialogOpens([&](QFileDialog& dialog) {
-            save = dialog.nameFilters() << dialog.selectedNameFilter() << dialog.selectedFiles();
+            save = FileDialogView(dialog);
             dialog.reject();
         });
         QTest::mouseClick(form.findChild<QWidget*>("btSave"), Qt::LeftButton);
 
-        QCOMPARE(load, (QStringList{"Analyzer Files(*.lgc)", "Binary Files(*.bin)",
-                                    "All Files (*.*)", "Analyzer Files(*.lgc)"}));
+        const QStringList all{"cap1", "capture.lgc", "old.bin"};
+        QCOMPARE(load.types, (QStringList{"Analyzer Files(*.lgc)", "Binary Files(*.bin)",
+                                          "All Files (*.*)", "Analyzer Files(*.lgc)"}));
+        QCOMPARE(load.listed, (QList<QStringList>{{"capture.lgc"}, {"old.bin"}, all}));
         QCOMPARE(state->dataSamples[1], std::uint8_t{1});
-        QCOMPARE(save, (QStringList{"Analizer Files(*.lgc)", "All Files (*.*)",
-                                    "Analizer Files(*.lgc)", name}));
+        QCOMPARE(save.types, (QStringList{"Analizer Files(*.lgc)", "All Files (*.*)",
+                                          "Analizer Files(*.lgc)"}));
+        QCOMPARE(save.files, QStringList{name});
+        QCOMPARE(save.listed, (QList<QStringList>{{"capture.lgc"}, all}));
     }
 };
 
