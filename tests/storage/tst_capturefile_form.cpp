@@ -149,6 +149,56 @@ class CaptureFileFormTest : public QObject {
         QVERIFY(h.dialogs.messages.isEmpty());
     }
 
+    // SAVE never writes to or replaces what is not a regular file, and never
+    // waits on it: the name keeps its kind, one message says why, and the
+    // window goes on working. A link to a regular file is written through.
+    void saveLeavesWhatIsNoRegularFile() {
+        FormHarness h;
+        QMap<QString, mode_t> kinds;
+        const auto path = [&h](const char* name) { return h.dir.filePath(QLatin1String(name)); };
+        QVERIFY(mkfifo(QFile::encodeName(path("pipe.lgc")).constData(), 0600) == 0);
+        kinds[path("pipe.lgc")] = S_IFIFO;
+        QVERIFY(QDir().mkdir(path("folder.lgc")));
+        kinds[path("folder.lgc")] = S_IFDIR;
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray socketName = QFile::encodeName(path("socket.lgc"));
+        std::copy_n(socketName.constData(), socketName.size(), address.sun_path);
+        const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+        kinds[path("socket.lgc")] = S_IFSOCK;
+        // A twin of /dev/null, where the system lets the test make one.
+        if (mknod(QFile::encodeName(path("null.lgc")).constData(), S_IFCHR | 0666, makedev(1, 3)) ==
+            0)
+            kinds[path("null.lgc")] = S_IFCHR;
+
+        for (const QString& name : kinds.keys()) {
+            h.dialogs.fileAnswers.push_back(name);
+            h.click("btSave");
+            struct stat after {};
+            QVERIFY(::stat(QFile::encodeName(name).constData(), &after) == 0);
+            QVERIFY2((after.st_mode & S_IFMT) == kinds[name], qPrintable(name));
+            QVERIFY2(h.dialogs.messages.size() == 1 &&
+                         h.dialogs.messages[0].contains(QStringLiteral("not a regular file")),
+                     qPrintable(h.dialogs.messages.join(u'|')));
+            h.dialogs.messages.clear();
+        }
+        close(listening);
+        h.click("btRight");
+        QCOMPARE(h.state->viewStart, 321.0F);
+
+        QVERIFY(writeFile(path("target.lgc"), "an earlier capture"));
+        QVERIFY(QFile::link(path("target.lgc"), path("link.lgc")));
+        h.dialogs.fileAnswers.push_back(path("link.lgc"));
+        h.click("btSave");
+        QVERIFY(QFileInfo(path("link.lgc")).isSymLink());
+        QCOMPARE(QFileInfo(path("target.lgc")).size(), CaptureFileSize);
+        QVERIFY(h.dialogs.messages.isEmpty());
+    }
+
+    // Each dialog shows its file types as they are written, the first one
+    // preselected, and lists under each the files it names: under "All Files"
+    // every file, a name without a dot included.
     void realDialogsShowTheFileTypesAndStartFromTheLastName() {
         QTemporaryDir dir;
         QVERIFY(QDir::setCurrent(dir.path()));
