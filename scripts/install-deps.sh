@@ -19,6 +19,8 @@ test=(
   libbenchmark-dev xvfb
   clang libclang-rt-14-dev clang-format
   sigrok-cli
+  # The window's captions are checked in Liberation Sans as well as DejaVu Sans.
+  fonts-liberation2
   lintian desktop-file-utils appstream man-db shared-mime-info
   # The install test: a Debian 12 chroot to install the package into.
   debootstrap

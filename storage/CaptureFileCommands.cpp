@@ -2,6 +2,7 @@
 
 #include "CaptureTransfer.h"
 #include "ReadableFile.h"
+#include "WritableFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,22 +45,27 @@ void CaptureFileCommands::save() {
     const QString name = dialog_.FileName;
     QSaveFile file(name);
     // A capture that silently failed to save would be lost when the program
-    // ends, so every failure is reported.
+    // ends, so every failure is reported, with what became of the file.
+    const WriteMode mode = openForWriting(file);
     QString failure;
-    if (!file.open(QIODevice::WriteOnly)) {
+    QString outcome = QStringLiteral("Any earlier file of that name is unchanged.");
+    if (mode == WriteMode::NotARegularFile) {
+        failure = QStringLiteral("it is not a regular file");
+        outcome = QStringLiteral("It is unchanged.");
+    } else if (!isOpen(mode)) {
         failure = file.errorString();
-    } else if (!WriteCapture(state_, file, progress_)) {
-        // Left uncommitted, the partly written file is thrown away.
+    } else if (!WriteCapture(state_, file, progress_) || !file.commit()) {
+        // Left uncommitted, a new file is thrown away; one written in place
+        // keeps what reached it.
         failure = file.errorString();
-    } else if (!file.commit()) {
-        failure = file.errorString();
+        if (mode == WriteMode::InPlace)
+            outcome = QStringLiteral("The file was being written in place and is incomplete.");
     }
     if (failure.isEmpty())
         return;
     dialog_.ShowMessage(QStringLiteral("Tarvik"),
-                        QStringLiteral("The capture could not be saved to \"%1\": %2.\n\n"
-                                       "Any earlier file of that name is unchanged.")
-                            .arg(QDir::toNativeSeparators(name), failure));
+                        QStringLiteral("The capture could not be saved to \"%1\": %2.\n\n%3")
+                            .arg(QDir::toNativeSeparators(name), failure, outcome));
 }
 
 } // namespace tarvik

@@ -24,8 +24,9 @@ class CaptureFileCommands {
     void load();
 
     // Writes both buffers to the chosen file, replacing it only once the whole
-    // capture is written; a failure is reported in a message and leaves any
-    // existing file as it was. Nothing is redrawn.
+    // capture is written, or in place where the folder takes no new files. A
+    // name that is no regular file is left alone. Every failure is reported in
+    // a message. Nothing is redrawn.
     void save();
 
   private:

@@ -2,6 +2,7 @@
 
 #include "ReadableFile.h"
 #include "SettingsContent.h"
+#include "WritableFile.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -23,14 +24,12 @@ void LoadSettings(ProgramState& state, SettingsWindow& window, const QString& cu
 void SaveSettings(const ProgramState& state, const SettingsWindow& window) {
     const QByteArray text = settingsText(state.settingsHeader, window);
     QSaveFile file(settingsFilePath(state.appDir));
-    // A file open to writing in a folder closed to new files is written in
-    // place: keeping the settings is worth more than the safety of the swap,
-    // unlike a capture, which must never be left half written.
-    file.setDirectWriteFallback(true);
-    if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit())
+    const WriteMode mode = openForWriting(file);
+    if (isOpen(mode) && file.write(text) == text.size() && file.commit())
         return;
     qWarning("Tarvik: could not write the settings file %s: %s", qUtf8Printable(file.fileName()),
-             qUtf8Printable(file.errorString()));
+             mode == WriteMode::NotARegularFile ? "not a regular file"
+                                                : qUtf8Printable(file.errorString()));
 }
 
 } // namespace tarvik

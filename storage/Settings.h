@@ -21,8 +21,9 @@ void LoadSettings(ProgramState& state, SettingsWindow& window, const QString& cu
 // Writes the settings file in appDir from settingsHeader, the window position
 // and the swatch colours. The new file replaces the old one only once it is
 // complete, except in a folder closed to new files, where a file open to
-// writing is written in place. When it cannot be written one warning names
-// the file and the reason.
+// writing is written in place. A name that is no regular file (a named pipe,
+// a device) is left as it is. When it cannot be written one warning names the
+// file and the reason.
 void SaveSettings(const ProgramState& state, const SettingsWindow& window);
 
 // The settings file of a run started in currentDir, for the window's load and

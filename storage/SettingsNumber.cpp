@@ -115,21 +115,34 @@ std::optional<ColourValue> settingsColour(double number) {
     return static_cast<ColourValue>(whole);
 }
 
-QByteArray positionText(float twips) {
-    // The shortest text of the position as a double reads back to exactly
-    // that double, which is exactly the single-precision value.
-    const double value = twips;
-    if (value == 0.0)
-        return QByteArrayLiteral(" 0");
-    const auto format =
-        value == std::trunc(value) ? std::chars_format::fixed : std::chars_format::general;
+namespace {
+
+QByteArray numberText(auto value, std::chars_format format) {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, format);
     QByteArray text(buffer, result.ptr - buffer);
     text.replace('e', 'E');
-    if (value > 0.0)
+    if (value > 0)
         text.prepend(' ');
     return text;
+}
+
+} // namespace
+
+QByteArray positionText(float twips) {
+    if (twips == 0.0F)
+        return QByteArrayLiteral(" 0");
+    const auto format =
+        twips == std::trunc(twips) ? std::chars_format::fixed : std::chars_format::general;
+    // The shortest text of the single-precision value: " 150.1" rather than
+    // the digits of that value held as a double.
+    const QByteArray shortest = numberText(twips, format);
+    // The file's number is read as a double and then rounded to single
+    // precision. Rounded twice, a few such texts (7.038531E-26) come back as
+    // a neighbour; the double's own shortest text reads back exactly.
+    if (settingsPosition(settingsNumber(shortest)) == twips)
+        return shortest;
+    return numberText(double{twips}, format);
 }
 
 QByteArray colourText(ColourValue colour) {

@@ -49,6 +49,15 @@ ColourSwatch* swatch(QWidget* parent, const char* name, QRect geometry, ColourVa
     return s;
 }
 
+// The design's "MS Sans Serif" where the platform has it, otherwise the
+// desktop's sans-serif font in its place.
+QFont designFont(qreal points) {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    return font;
+}
+
 int toPixels(float twips) {
     return static_cast<int>(std::lrint(twips / TwipsPerPixel));
 }
@@ -71,6 +80,11 @@ Form1::Form1(ProgramState& state, Dialogs& dialogs, PortDevice& win95io, PortDev
 Form1::~Form1() = default;
 
 void Form1::buildControls() {
+    // The captions were laid out for the design's dialog font, 8 point: at
+    // that size they fit their controls in the desktop's wider sans-serif
+    // fonts too, where the desktop's own size cuts some of them off.
+    setFont(designFont(8.0));
+
     btLoad = button(this, "btLoad", {7, 7, 81, 20}, QStringLiteral("LOAD"),
                     QStringLiteral("Load a LGC file"));
     btOnes = button(this, "btOnes", {7, 35, 81, 20}, QStringLiteral("SCAN"),
@@ -104,10 +118,7 @@ void Form1::buildControls() {
     zoomPalette.setColor(QPalette::Window, toQColor(MenuTextColour, zoomPalette));
     zoomPalette.setColor(QPalette::WindowText, toQColor(rgbColour(0, 255, 0), zoomPalette));
     lbZoom->setPalette(zoomPalette);
-    QFont zoomFont(QStringLiteral("MS Sans Serif"));
-    zoomFont.setStyleHint(QFont::SansSerif);
-    zoomFont.setPointSizeF(13.5);
-    lbZoom->setFont(zoomFont);
+    lbZoom->setFont(designFont(13.5));
 
     Image1 = place(this, "Image1", {18, 528, 60, 25}, new QLabel);
     Image1->setPixmap(decorationPicture());

@@ -19,6 +19,8 @@ std::optional<QString> showFileDialog(QWidget* parent, QFileDialog::AcceptMode m
     // do not exist, and an existing file is replaced without asking.
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // The file types show as their descriptions alone.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     const QStringList filters = nameFilters(filter);
     dialog.setNameFilters(filters);
     if (filterIndex >= 1 && filterIndex <= filters.size())
@@ -36,12 +38,13 @@ QStringList nameFilters(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString& description = parts.at(i);
+        // Qt reads "*.*" as names with a dot in them; "all files" means every
+        // name, so the dialog is given "*" for it. The patterns follow the
+        // descriptions in brackets of their own, which the dialog hides.
         const QString& pattern = parts.at(i + 1);
-        // The descriptions name their patterns already, as Qt expects.
-        filters << (description.endsWith(QLatin1Char('(') + pattern + QLatin1Char(')'))
-                        ? description
-                        : description + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+        filters << parts.at(i) + QStringLiteral(" (") +
+                       (pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern) +
+                       QLatin1Char(')');
     }
     return filters;
 }

@@ -22,7 +22,8 @@ class QtDialogs final : public Dialogs {
     QWidget* parent_ = nullptr;
 };
 
-// "Description|pattern|Description|pattern" as the file dialog's name filters.
+// "Description|pattern|Description|pattern" as the file dialog's name filters,
+// each shown as its description.
 QStringList nameFilters(const QString& filter);
 
 } // namespace tarvik

@@ -1,5 +1,6 @@
 #include "CaptureFileCommands.h"
 #include "CaptureTransfer.h"
+#include "ClosedFolder.h"
 #include "FailingDevice.h"
 #include "RecordingProgressBar.h"
 #include "ScriptedDialogs.h"
@@ -22,6 +23,9 @@
 namespace tarvik {
 
 namespace {
+
+// The start-up pattern as a file holds it.
+const QByteArray TestPattern = QByteArray("\xFF\xFF\xFF\xFF\x00\x00\x00\x00", 8).repeated(512'000);
 
 const QStringList ProgressStart{"max 2048000", "min 1", "value 1", "value 1", "value 2"};
 
@@ -75,8 +79,7 @@ class CaptureFileTest : public QObject {
     void saveWritesTheBuffersUnchanged() {
         Commands c;
         c.save(c.path("pattern.lgc"));
-        QCOMPARE(readFile(c.path("pattern.lgc")),
-                 QByteArray("\xFF\xFF\xFF\xFF\x00\x00\x00\x00", 8).repeated(512'000));
+        QCOMPARE(readFile(c.path("pattern.lgc")), TestPattern);
         QCOMPARE(c.progress.record.calls.mid(0, 5), ProgressStart);
         QCOMPARE(c.progress.record.valueCount, SampleCount + 1);
         QCOMPARE(c.progress.record.value, float(SampleCount));
@@ -166,6 +169,36 @@ class CaptureFileTest : public QObject {
         c.load(QStringLiteral("/dev/zero"));
         QVERIFY(buffers(*c.state) == QByteArray(2 * (SampleCount + 1), '\0'));
         QCOMPARE(c.previousPages, 1);
+    }
+
+    // Where the folder takes no new files, a file open to writing is written
+    // in place; a failure part-way is reported without claiming that the file
+    // is as it was.
+    void savedInPlaceInAFolderClosedToNewFiles() {
+        Commands c;
+        const QString shared = c.path("shared.lgc");
+        QVERIFY(writeFile(shared, QByteArray(5'000'000, '\xEE')));
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        {
+            const ClosedFolder closed(c.dir.path());
+            QVERIFY(!writeFile(c.path("new.lgc"), "x"));
+            c.save(shared);
+            QVERIFY2(c.dialogs.messages.isEmpty(), qPrintable(c.dialogs.messages.join(u'|')));
+            QVERIFY(readFile(shared).startsWith(TestPattern));
+
+            const rlimit lowered{1'000'000, saved.rlim_max};
+            setrlimit(RLIMIT_FSIZE, &lowered);
+            c.save(shared);
+            setrlimit(RLIMIT_FSIZE, &saved);
+        }
+        QCOMPARE(c.dialogs.messages.size(), 1);
+        QVERIFY2(c.dialogs.messages[0].contains(QDir::toNativeSeparators(shared)) &&
+                     !c.dialogs.messages[0].contains(QStringLiteral("unchanged")),
+                 qPrintable(c.dialogs.messages[0]));
+        QCOMPARE(QDir(c.dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"shared.lgc"});
     }
 
     void failedSaveIsReportedAndKeepsTheOldFile() {

@@ -7,12 +7,22 @@
 #include "TraceArea.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QListView>
+#include <QMap>
 #include <QProgressBar>
 #include <QTest>
 #include <QTimer>
 
 #include <functional>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace tarvik {
 
@@ -29,12 +39,57 @@ void whenFileDialogOpens(std::function<void(QFileDialog&)> answer) {
     poll->setInterval(10);
     QObject::connect(poll, &QTimer::timeout, [poll, answer] {
         if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            // The answer may wait, and so let the timer, with this lambda,
+            // be deleted before it ends: it runs from a copy.
+            poll->stop();
             poll->deleteLater();
-            answer(*dialog);
+            const auto run = answer;
+            run(*dialog);
         }
     });
     poll->start();
 }
+
+// What an open file dialog shows: the file types it offers, then the one
+// preselected; the files it starts from; the names it lists in its folder
+// under each type in turn.
+struct FileDialogView {
+    QStringList types;
+    QStringList files;
+    QList<QStringList> listed;
+
+    FileDialogView() = default;
+    explicit FileDialogView(QFileDialog& dialog) {
+        auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        for (int i = 0; i < combo->count(); ++i)
+            types << combo->itemText(i);
+        types << combo->currentText();
+        files = dialog.selectedFiles();
+        for (const QString& filter : dialog.nameFilters()) {
+            dialog.selectNameFilter(filter);
+            // The folder is read in the background: the listing counts once
+            // it has names and no name has come or gone for a while.
+            QStringList names;
+            if (QTest::qWaitFor([&dialog] { return !namesListed(dialog).isEmpty(); }, 5000)) {
+                for (int tries = 0; tries < 50 && names != namesListed(dialog); ++tries) {
+                    names = namesListed(dialog);
+                    QTest::qWait(100);
+                }
+            }
+            listed << names;
+        }
+    }
+
+    static QStringList namesListed(const QFileDialog& dialog) {
+        const auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+        const QAbstractItemModel* model = view->model();
+        QStringList names;
+        for (int row = 0; row < model->rowCount(view->rootIndex()); ++row)
+            names << model->index(row, 0, view->rootIndex()).data().toString();
+        names.sort();
+        return names;
+    }
+};
 
 } // namespace
 
@@ -94,6 +149,56 @@ class CaptureFileFormTest : public QObject {
         QVERIFY(h.dialogs.messages.isEmpty());
     }
 
+    // SAVE never writes to or replaces what is not a regular file, and never
+    // waits on it: the name keeps its kind, one message says why, and the
+    // window goes on working. A link to a regular file is written through.
+    void saveLeavesWhatIsNoRegularFile() {
+        FormHarness h;
+        QMap<QString, mode_t> kinds;
+        const auto path = [&h](const char* name) { return h.dir.filePath(QLatin1String(name)); };
+        QVERIFY(mkfifo(QFile::encodeName(path("pipe.lgc")).constData(), 0600) == 0);
+        kinds[path("pipe.lgc")] = S_IFIFO;
+        QVERIFY(QDir().mkdir(path("folder.lgc")));
+        kinds[path("folder.lgc")] = S_IFDIR;
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray socketName = QFile::encodeName(path("socket.lgc"));
+        std::copy_n(socketName.constData(), socketName.size(), address.sun_path);
+        const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+        kinds[path("socket.lgc")] = S_IFSOCK;
+        // A twin of /dev/null, where the system lets the test make one.
+        if (mknod(QFile::encodeName(path("null.lgc")).constData(), S_IFCHR | 0666, makedev(1, 3)) ==
+            0)
+            kinds[path("null.lgc")] = S_IFCHR;
+
+        for (const QString& name : kinds.keys()) {
+            h.dialogs.fileAnswers.push_back(name);
+            h.click("btSave");
+            struct stat after {};
+            QVERIFY(::stat(QFile::encodeName(name).constData(), &after) == 0);
+            QVERIFY2((after.st_mode & S_IFMT) == kinds[name], qPrintable(name));
+            QVERIFY2(h.dialogs.messages.size() == 1 &&
+                         h.dialogs.messages[0].contains(QStringLiteral("not a regular file")),
+                     qPrintable(h.dialogs.messages.join(u'|')));
+            h.dialogs.messages.clear();
+        }
+        close(listening);
+        h.click("btRight");
+        QCOMPARE(h.state->viewStart, 321.0F);
+
+        QVERIFY(writeFile(path("target.lgc"), "an earlier capture"));
+        QVERIFY(QFile::link(path("target.lgc"), path("link.lgc")));
+        h.dialogs.fileAnswers.push_back(path("link.lgc"));
+        h.click("btSave");
+        QVERIFY(QFileInfo(path("link.lgc")).isSymLink());
+        QCOMPARE(QFileInfo(path("target.lgc")).size(), CaptureFileSize);
+        QVERIFY(h.dialogs.messages.isEmpty());
+    }
+
+    // Each dialog shows its file types as they are written, the first one
+    // preselected, and lists under each the files it names: under "All Files"
+    // every file, a name without a dot included.
     void realDialogsShowTheFileTypesAndStartFromTheLastName() {
         QTemporaryDir dir;
         QVERIFY(QDir::setCurrent(dir.path()));
@@ -105,27 +210,34 @@ class CaptureFileFormTest : public QObject {
         dialogs.setParent(&form);
         const QString name = dir.filePath(QStringLiteral("capture.lgc"));
         QVERIFY(writeFile(name, countingBytes(qint64(CaptureFileSize))));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("cap1")), "saved without a dot"));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("old.bin")), "binary"));
 
-        // Each dialog's types, then the preselected type, then (save) the name it starts from.
-        QStringList load;
+        FileDialogView load;
         whenFileDialogOpens([&](QFileDialog& dialog) {
-            load = dialog.nameFilters() << dialog.selectedNameFilter();
+            // Chosen first: once the dialog has the focus, its name field
+            // takes no name from outside.
             dialog.selectFile(name);
+            load = FileDialogView(dialog);
             static_cast<QDialog&>(dialog).accept();
         });
         QTest::mouseClick(form.findChild<QWidget*>("btLoad"), Qt::LeftButton);
-        QStringList save;
+        FileDialogView save;
         whenFileDialogOpens([&](QFileDialog& dialog) {
-            save = dialog.nameFilters() << dialog.selectedNameFilter() << dialog.selectedFiles();
+            save = FileDialogView(dialog);
             dialog.reject();
         });
         QTest::mouseClick(form.findChild<QWidget*>("btSave"), Qt::LeftButton);
 
-        QCOMPARE(load, (QStringList{"Analyzer Files(*.lgc)", "Binary Files(*.bin)",
-                                    "All Files (*.*)", "Analyzer Files(*.lgc)"}));
+        const QStringList all{"cap1", "capture.lgc", "old.bin"};
+        QCOMPARE(load.types, (QStringList{"Analyzer Files(*.lgc)", "Binary Files(*.bin)",
+                                          "All Files (*.*)", "Analyzer Files(*.lgc)"}));
+        QCOMPARE(load.listed, (QList<QStringList>{{"capture.lgc"}, {"old.bin"}, all}));
         QCOMPARE(state->dataSamples[1], std::uint8_t{1});
-        QCOMPARE(save, (QStringList{"Analizer Files(*.lgc)", "All Files (*.*)",
-                                    "Analizer Files(*.lgc)", name}));
+        QCOMPARE(save.types, (QStringList{"Analizer Files(*.lgc)", "All Files (*.*)",
+                                          "Analizer Files(*.lgc)"}));
+        QCOMPARE(save.files, QStringList{name});
+        QCOMPARE(save.listed, (QList<QStringList>{{"capture.lgc"}, all}));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "ClosedFolder.h"
 #include "ColourSwatch.h"
 #include "DisplayPlatform.h"
 #include "FakePort.h"
@@ -18,12 +19,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <linux/capability.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
-#include <array>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -38,27 +35,6 @@ constexpr double Infinity = std::numeric_limits<double>::infinity();
 std::optional<ColourValue> colourOf(const char* text) {
     return settingsColour(settingsNumber(text));
 }
-
-// While it lives, no new file can be made in the folder, not even by root:
-// its write permission is taken away, and the thread gives up the capability
-// to override permission bits.
-struct ClosedFolder {
-    const QString path;
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct saved[_LINUX_CAPABILITY_U32S_3]{};
-
-    explicit ClosedFolder(const QString& folder) : path(folder) {
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        syscall(SYS_capget, &header, saved);
-        auto lowered = std::to_array(saved);
-        lowered[0].effective &= ~(1U << CAP_DAC_OVERRIDE);
-        syscall(SYS_capset, &header, lowered.data());
-    }
-    ~ClosedFolder() {
-        syscall(SYS_capset, &header, saved);
-        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
-    }
-};
 
 // One run of the program: the main window started in the current directory.
 struct Run {
@@ -173,7 +149,10 @@ class SettingsFileTest : public QObject {
     // Every position and colour is written as text that reads back to it.
     void numberTextsReadBack() {
         using Float = std::numeric_limits<float>;
-        QList<float> positions{Float::max(), -Float::max(), Float::denorm_min(), 8388607.5F};
+        // The last one's shortest text, 7.038531E-26, comes back as its
+        // neighbour when read through a double.
+        QList<float> positions{Float::max(), -Float::max(), Float::denorm_min(), 8388607.5F,
+                               std::bit_cast<float>(0x15ae43fdU)};
         QList<ColourValue> colours{std::numeric_limits<ColourValue>::min(),
                                    std::numeric_limits<ColourValue>::max()};
         QRandomGenerator random(20240611);
@@ -208,6 +187,8 @@ class SettingsFileTest : public QObject {
             << settingsLines("| 1E39| 2880| 65280| 255| 0") << fallback;
         QTest::newRow("word as position") << settingsLines("|top| 2880| 65280| 255| 0")
                                           << settingsLines("| 0| 2880| 65280| 255| 0");
+        const QByteArray fractions = settingsLines("| 150.1|-0.3| 65280| 255| 0");
+        QTest::newRow("fractional positions written as read") << fractions << fractions;
         QTest::newRow("unquoted fields")
             << crlfLines({"hello", "1440", "2880", "65280", "255", "0"})
             << settingsLines("hello| 1440| 2880| 65280| 255| 0");
@@ -233,7 +214,8 @@ class SettingsFileTest : public QObject {
 
     // A named pipe would wait for a writer and a device may never end: no
     // settings are read from either, nor from a folder, and the window goes
-    // to the fallback position at once.
+    // to the fallback position at once. Neither a pipe nor a folder is
+    // written or replaced, also where the folder takes no new files.
     void notARegularFileTakesTheFailurePath() {
         const auto fallsBack = [this] {
             ProgramState state;
@@ -241,10 +223,27 @@ class SettingsFileTest : public QObject {
             LoadSettings(state, window, dir_->path());
             return window.topTwips == FallbackTop && window.leftTwips == FallbackLeft;
         };
+        const auto leftAlone = [this](mode_t kind) {
+            ProgramState state;
+            state.appDir = dir_->path();
+            const QRegularExpression warning(QStringLiteral("Tarvik\\.INI: not a regular file"));
+            QTest::ignoreMessage(QtWarningMsg, warning);
+            SaveSettings(state, FakeSettingsWindow());
+            {
+                const ClosedFolder closed(dir_->path());
+                QTest::ignoreMessage(QtWarningMsg, warning);
+                SaveSettings(state, FakeSettingsWindow());
+            }
+            struct stat after {};
+            return ::stat(QFile::encodeName(settingsPath()).constData(), &after) == 0 &&
+                   (after.st_mode & S_IFMT) == kind;
+        };
         const QString path = settingsPath();
         QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0 && fallsBack());
+        QVERIFY(leftAlone(S_IFIFO));
         QVERIFY(QFile::remove(path) && QFile::link("/dev/zero", path) && fallsBack());
         QVERIFY(QFile::remove(path) && QDir().mkdir(path) && fallsBack());
+        QVERIFY(leftAlone(S_IFDIR));
     }
 
     // The file is replaced as a whole; what is written reads back to the same

@@ -4,9 +4,11 @@
 #include "FormHarness.h"
 #include "TraceArea.h"
 
+#include <QFontInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyleOptionButton>
 #include <QTest>
 
 namespace tarvik {
@@ -52,6 +54,61 @@ class Form1Test : public QObject {
                  toQColor(MenuTextColour, h.form.palette()));
         QCOMPARE(zoom->font().pointSizeF(), 13.5);
         QVERIFY(zoom->autoFillBackground());
+    }
+
+    // The design's colours on screen as fixed numbers: pen green 192, the
+    // zero-level dots pure blue, background black. A pen colour of 255 draws
+    // pure red, and the colour dialog's red is stored as 255.
+    void colourValuesOnScreen() {
+        FormHarness h;
+        h.click("btLeft");
+        const auto pixelAt = [&h](float x, float y) {
+            return h.control<TraceArea>("Picture1")->picture().pixel(column(x), row(y));
+        };
+        QCOMPARE(pixelAt(8, 100), qRgb(0, 192, 0));
+        QCOMPARE(pixelAt(65, 400), qRgb(0, 0, 255));
+        QCOMPARE(pixelAt(300, 7900), qRgb(0, 0, 0));
+        auto* swatch = h.control<ColourSwatch>("pbNul");
+        QCOMPARE(swatch->grab().toImage().pixel(swatch->rect().center()), qRgb(0, 0, 255));
+
+        h.dialogs.colourAnswers.push_back(ColourValue{0x000000FF});
+        h.click("pbLine");
+        QCOMPARE(pixelAt(8, 100), qRgb(255, 0, 0));
+        QCOMPARE(fromQColor(QColor(255, 0, 0)), 0x000000FF);
+        QCOMPARE(fromQColor(QColor(0, 0, 255)), 0x00FF0000);
+    }
+
+    // Every caption fits its control whole in the font the window shows it
+    // in, whichever sans-serif font the desktop has, at any scale.
+    void captionsFitTheirControls() {
+        FormHarness h;
+        const QString expected = qEnvironmentVariable("TARVIK_EXPECTED_FONT");
+        if (!expected.isEmpty())
+            QCOMPARE(QFontInfo(h.control("Label1")->font()).family(), expected);
+        const auto fits = [](const QWidget& control, const QString& caption, QRect room) {
+            const QFontMetrics metrics(control.font());
+            const int width = std::max(metrics.horizontalAdvance(caption),
+                                       metrics.boundingRect(caption).right() + 1);
+            QVERIFY2(width <= room.width() && metrics.height() <= room.height(),
+                     qPrintable(QStringLiteral("%1: \"%2\" needs %3 x %4 pixels, has %5 x %6")
+                                    .arg(control.objectName(), caption)
+                                    .arg(width)
+                                    .arg(metrics.height())
+                                    .arg(room.width())
+                                    .arg(room.height())));
+        };
+        for (const auto* button : h.form.findChildren<QPushButton*>()) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            option.text = button->text();
+            fits(*button, button->text(),
+                 button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button));
+        }
+        const auto* heading = h.control<QLabel>("Label1");
+        fits(*heading, heading->text(), heading->contentsRect());
+        const auto* zoom = h.control<QLabel>("lbZoom");
+        for (const char* caption : {" / 512", " / 16", " * 1", " * 64"})
+            fits(*zoom, QString::fromLatin1(caption), zoom->contentsRect());
     }
 
     void controls_data() {

@@ -1,0 +1,34 @@
+#pragma once
+
+class QSaveFile;
+
+namespace tarvik {
+
+// How openForWriting left the file.
+enum class WriteMode {
+    // The name stands for something other than a regular file: nothing was
+    // opened and nothing changes.
+    NotARegularFile,
+    // The file could not be opened; its errorString() says why.
+    Failed,
+    // A new file is written beside the old one and replaces it on commit(),
+    // so that a failure leaves the old file as it was.
+    Replacing,
+    // The folder takes no new files, so the existing file is written in
+    // place: a failure part-way leaves it incomplete.
+    InPlace,
+};
+
+// Opens the file for writing by its name, a link followed to what it names.
+// Only a regular file, or a name that is free, is ever written or replaced: a
+// named pipe would hold the window until a reader came, and a device, a
+// socket or a folder must never be swapped for a file. Where the folder is
+// closed to new files but the file itself is open to writing, it is written
+// in place.
+WriteMode openForWriting(QSaveFile& file);
+
+inline bool isOpen(WriteMode mode) {
+    return mode == WriteMode::Replacing || mode == WriteMode::InPlace;
+}
+
+} // namespace tarvik
