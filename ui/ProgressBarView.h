@@ -49,8 +49,8 @@ class ProgressBarView final : public ProgressBar {
     // capture on a fast port, over in about 20 ms, that never stops for one.
     static constexpr std::chrono::nanoseconds PaintInterval = std::chrono::milliseconds(40);
     // Reading the clock costs about as much as a few samples; once in this
-    // many values it adds nothing that can be measured, and a port slow
-    // enough for the bar to be watched still reads it every few milliseconds.
+    // many values it adds nothing that can be measured, and on a port slow
+    // enough for the bar to be watched it is still read every few milliseconds.
     static constexpr qint64 ClockStride = 4096;
 
   private:
