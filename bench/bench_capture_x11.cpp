@@ -251,7 +251,7 @@ void BM_ScanUnderX(benchmark::State& state) {
     summary.floorLongestUs = state.counters["floor_longest_us"];
     summary.overFloorUs = state.counters["over_floor_us"];
 }
-BENCHMARK(BM_ScanUnderX)->Unit(benchmark::kMillisecond)->Iterations(40);
+BENCHMARK(BM_ScanUnderX)->Unit(benchmark::kMillisecond)->Iterations(100);
 
 // The same capture loop with a progress display that does nothing: the pauses
 // the machine makes by itself, which no progress display can go below.
