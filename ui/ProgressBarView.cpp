@@ -30,7 +30,7 @@ constexpr qint64 NeverRepaints = qint64(1) << 33;
 } // namespace
 
 ProgressBarView::ProgressBarView(QProgressBar& bar, const MonotonicClock& clock)
-    : bar_(bar), clock_(clock), watch_(*this), next_(qint64(bar.value()) + 1),
+    : bar_(bar), clock_(clock), watch_(*this), last_(static_cast<float>(bar.value())),
       onX11_(QGuiApplication::platformName() == QLatin1String("xcb")) {
     bar_.installEventFilter(&watch_);
     notePainted();
@@ -77,14 +77,16 @@ void ProgressBarView::setMin(float value) {
 }
 
 // The values of a quiet stretch are passed over in one step: only the last
-// one needs remembering.
+// one needs remembering. The others go as setValue() takes them.
 void ProgressBarView::setValues(std::int32_t first, std::int32_t last) {
     for (qint64 v = first; v <= last;) {
-        if (v == next_ && v < quietTo_) {
-            next_ = std::min<qint64>(last, quietTo_ - 1) + 1;
-            v = next_;
+        const auto value = static_cast<float>(v);
+        if (value - last_ == 1.0F && value < quietTo_) {
+            const qint64 end = std::min<qint64>(last, qint64(quietTo_) - 1);
+            last_ = static_cast<float>(end);
+            v = end + 1;
         } else {
-            settle(static_cast<int>(v));
+            settle(value);
             ++v;
         }
     }
@@ -94,16 +96,17 @@ void ProgressBarView::setValues(std::int32_t first, std::int32_t last) {
 // bar when the interval since the last value that did is over, or when it is
 // the maximum. Any other value starts a run of its own and reaches the bar at
 // once.
-void ProgressBarView::settle(int value) {
-    const bool follows = value == next_ && quietTo_ != NoRun;
-    next_ = qint64(value) + 1;
+void ProgressBarView::settle(float value) {
+    const bool follows = value - last_ == 1.0F && quietTo_ != NoRun;
+    last_ = value;
+    const int v = toInt(value);
     const std::chrono::nanoseconds now = clock_.now();
-    if (follows && value < runEnd_ && now - passedAt_ < PaintInterval) {
-        keepQuietAfter(value);
+    if (follows && v < runEnd_ && now - passedAt_ < PaintInterval) {
+        keepQuietAfter(v);
         return;
     }
     passedAt_ = now;
-    pass(value);
+    pass(v);
 }
 
 void ProgressBarView::pass(int value) {
@@ -194,9 +197,8 @@ void ProgressBarView::prepareRun() {
 // every one: a range change works on the bar's current value, and so does
 // anything that paints the bar between commands.
 void ProgressBarView::catchUp() {
-    const auto wanted = static_cast<int>(next_ - 1);
-    if (bar_.value() != wanted)
-        bar_.setValue(wanted);
+    if (static_cast<float>(bar_.value()) != last_)
+        bar_.setValue(toInt(last_));
 }
 
 void ProgressBarView::endRun() {
@@ -207,7 +209,8 @@ void ProgressBarView::endRun() {
 // clock, and up to the first value the bar would paint for; the maximum
 // always reaches it.
 void ProgressBarView::keepQuietAfter(int value) {
-    quietTo_ = std::min(std::max(qint64(value) + ClockStride, visibleFrom_), runEnd_);
+    quietTo_ = static_cast<float>(
+        std::min({std::max(qint64(value) + ClockStride, visibleFrom_), runEnd_, ExactFloats}));
 }
 
 // How far a value must lie from the painted one for the bar to paint it: the

@@ -35,13 +35,15 @@ class ProgressBarView final : public ProgressBar {
     void setMax(float value) override;
     void setMin(float value) override;
 
+    // The values are compared as they come, as floats: a conversion would
+    // cost more than all the rest, and a quiet stretch ends before the values
+    // that a float cannot hold exactly.
     void setValue(float value) override {
-        const int v = toInt(value);
-        if (v == next_ && v < quietTo_) {
-            ++next_;
+        if (value - last_ == 1.0F && value < quietTo_) {
+            last_ = value;
             return;
         }
-        settle(v);
+        settle(value);
     }
     void setValues(std::int32_t first, std::int32_t last) override;
 
@@ -64,8 +66,11 @@ class ProgressBarView final : public ProgressBar {
         ProgressBarView& view_;
     };
 
-    // Below every int: no value is quiet.
-    static constexpr qint64 NoRun = std::numeric_limits<qint64>::min();
+    // Below every value: no value is quiet.
+    static constexpr float NoRun = -std::numeric_limits<float>::infinity();
+    // Quiet stretches end here at the latest: up to it a float holds every
+    // whole number exactly.
+    static constexpr qint64 ExactFloats = qint64(1) << 24;
 
     // Rounds to the nearest integer, ties to even, as QProgressBar's int
     // values need; the loops' whole numbers cost no library call.
@@ -79,7 +84,7 @@ class ProgressBarView final : public ProgressBar {
     }
     static int roundedSlowly(float value);
 
-    void settle(int value);
+    void settle(float value);
     void pass(int value);
     void keepQuietAfter(int value);
     std::optional<QRect> addedBlocks(int value) const;
@@ -95,7 +100,7 @@ class ProgressBarView final : public ProgressBar {
     int painted_ = 0;    // the value the bar showed when it last painted
     int paintedMin_ = 0; // and its range then
     int paintedMax_ = 0;
-    qint64 next_ = 0;                     // the value that follows the last one set
+    float last_ = 0;                      // the last value set
     std::chrono::nanoseconds passedAt_{}; // when a value last reached the bar
     bool sawPaint_ = false;               // the bar painted during the last pass
     bool catchUpQueued_ = false;          // catchUp() will run when the event loop does
@@ -103,7 +108,7 @@ class ProgressBarView final : public ProgressBar {
     bool onX11_ = false;                  // Qt shows the window on an X server
     // Following values below this do not reach the bar; the next one is
     // where the clock is read again.
-    qint64 quietTo_ = NoRun;
+    float quietTo_ = NoRun;
     // From the last value passed on: the first value the bar would paint for,
     // and the bar's maximum.
     qint64 visibleFrom_ = 0;
