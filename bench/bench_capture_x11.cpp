@@ -5,6 +5,9 @@
 // between two samples show every pause the capture makes: the progress bar
 // reaching the screen, and anything else that stops the loop.
 //
+// The same click on a port as slow as a real one, about a microsecond a read:
+// how often PB1 visibly moves on during the four seconds a user watches it.
+//
 // Beside it, the same loop with no progress display, for the pauses the
 // machine makes by itself, and the cost of one PB1 repaint taken apart: the
 // whole repaint as a capture makes it, the painting alone, and the flush to
@@ -140,6 +143,17 @@ struct CaptureFigures {
     long preemptions = 0;
 };
 
+// The medians the summary at the end compares.
+struct Summary {
+    double scanLongestUs = -1;
+    double scanPausedMs = -1;
+    double floorLongestUs = -1;
+    double overFloorUs = 0;
+    double slowLongestStretchMs = -1;
+    double slowUpdatesPerSecond = -1;
+    double slowCaptureS = -1;
+} summary;
+
 CaptureFigures figuresOf(const TimedPort& port, const std::vector<std::uint64_t>& paints) {
     CaptureFigures f;
     f.paints = int(paints.size());
@@ -196,31 +210,57 @@ void report(benchmark::State& state, const std::vector<CaptureFigures>& captures
     state.counters["preemptions"] = median(each(&CaptureFigures::preemptions));
 }
 
-// One "SCAN" click per iteration: the capture and the closing redraw. Between
-// clicks the event loop runs for a while, as between a user's clicks.
-void BM_ScanUnderX(benchmark::State& state) {
-    Shown shown;
-    PaintStamps paints(shown.inpout32);
-    shown.bar->installEventFilter(&paints);
-    std::vector<CaptureFigures> captures;
-    for (auto _ : state) {
-        paints.stamps.clear();
-        shown.click("btAll");
-        state.PauseTiming();
-        captures.push_back(figuresOf(shown.inpout32, paints.stamps));
-        QTest::qWait(20);
-        state.ResumeTiming();
-    }
-    report(state, captures);
-}
-BENCHMARK(BM_ScanUnderX)->Unit(benchmark::kMillisecond)->Iterations(20);
-
 class NoDisplay final : public ProgressBar {
   public:
     void setMax(float) override {}
     void setMin(float) override {}
     void setValue(float) override {}
 };
+
+// One "SCAN" click per iteration: the capture and the closing redraw. Between
+// clicks the event loop runs for a while, as between a user's clicks. Beside
+// each click the same loop runs once with no progress display: the floor the
+// click's pauses are set against, measured as close to it as can be, so that
+// what else the machine does meanwhile touches both alike. The first capture
+// after the wait pauses longer than the second, so the two take turns at
+// going first.
+void BM_ScanUnderX(benchmark::State& state) {
+    Shown shown;
+    PaintStamps paints(shown.inpout32);
+    shown.bar->installEventFilter(&paints);
+    auto program = std::make_unique<ProgramState>();
+    TimedPort bare;
+    NoDisplay none;
+    std::vector<CaptureFigures> captures;
+    std::vector<double> floors;
+    std::vector<double> overFloor;
+    bool bareFirst = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (bareFirst)
+            CaptureSamples(*program, bare, none);
+        paints.stamps.clear();
+        state.ResumeTiming();
+        shown.click("btAll");
+        state.PauseTiming();
+        captures.push_back(figuresOf(shown.inpout32, paints.stamps));
+        if (!bareFirst)
+            CaptureSamples(*program, bare, none);
+        floors.push_back(figuresOf(bare, {}).longestUs);
+        overFloor.push_back(captures.back().longestUs - floors.back());
+        bareFirst = !bareFirst;
+        QTest::qWait(20);
+        state.ResumeTiming();
+    }
+    report(state, captures);
+    state.counters["floor_longest_us"] = median(floors);
+    state.counters["over_floor_us"] = median(overFloor);
+    summary.scanLongestUs = state.counters["longest_us"];
+    summary.scanPausedMs = state.counters["paused_ms"];
+    summary.floorLongestUs = state.counters["floor_longest_us"];
+    summary.overFloorUs = state.counters["over_floor_us"];
+}
+BENCHMARK(BM_ScanUnderX)->Unit(benchmark::kMillisecond)->Iterations(100);
 
 // The same capture loop with a progress display that does nothing: the pauses
 // the machine makes by itself, which no progress display can go below.
@@ -239,13 +279,126 @@ void BM_CaptureWithoutDisplay(benchmark::State& state) {
 }
 BENCHMARK(BM_CaptureWithoutDisplay)->Unit(benchmark::kMillisecond)->Iterations(20);
 
+// Every read takes about a microsecond, as on a printer port on the ISA or LPC
+// bus: it spins on the steady clock. The first and the last status read of a
+// capture are time-stamped.
+class SlowPort final : public PortDevice {
+  public:
+    std::uint64_t firstSample = 0;
+    std::uint64_t lastSample = 0;
+
+    QString open() override { return {}; }
+    void close() override {}
+    void out(std::int16_t, std::int16_t) override { next_ = 1; }
+    std::int16_t inp(std::int16_t address) override {
+        const auto until = Clock::now() + std::chrono::microseconds(1);
+        while (Clock::now() < until) {
+        }
+        if (address == StatusRegister) {
+            if (next_ == 1)
+                firstSample = __rdtsc();
+            if (next_++ == SampleCount)
+                lastSample = __rdtsc();
+        }
+        return 0x55;
+    }
+
+  private:
+    std::int32_t next_ = 0;
+};
+
+// Time-stamps the bar's paints, with the value shown and whether it shows
+// more blocks than the paint before: what the user sees move.
+class PaintLog final : public QObject {
+  public:
+    struct Paint {
+        std::uint64_t at;
+        int value;
+        bool moved;
+    };
+    std::vector<Paint> paints;
+
+    explicit PaintLog(const QProgressBar& bar) : bar_(bar) { paints.reserve(4096); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            const std::optional<QRect> filled =
+                classicBlocksAdded(bar_, bar_.minimum(), bar_.value());
+            const int width = filled ? filled->width() : 0;
+            paints.push_back({__rdtsc(), bar_.value(), width > shown_});
+            shown_ = width;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    const QProgressBar& bar_;
+    int shown_ = 0;
+};
+
+// One "SCAN" click per iteration on the slow port. From the first sample to
+// the last, and the paint of the last value: the longest stretch without a
+// visible change of the bar, the changes a second, and the paints.
+void BM_ScanSlowPortUnderX(benchmark::State& state) {
+    BasicFormHarness<SlowPort> shown;
+    shown.form.show();
+    if (!QTest::qWaitForWindowExposed(&shown.form))
+        qFatal("the window was never exposed");
+    QTest::qWait(50);
+    auto* bar = shown.control<QProgressBar>("PB1");
+    PaintLog log(*bar);
+    bar->installEventFilter(&log);
+    const double ticksPerMs = measureTicksPerUs() * 1000.0;
+    std::vector<double> longest;
+    std::vector<double> perSecond;
+    std::vector<double> seconds;
+    std::vector<double> paints;
+    for (auto _ : state) {
+        log.paints.clear();
+        shown.click("btAll");
+        state.PauseTiming();
+        const SlowPort& port = shown.inpout32;
+        std::uint64_t before = port.firstSample;
+        double stretch = 0;
+        int changes = 0;
+        int painted = 0;
+        for (const PaintLog::Paint& paint : log.paints) {
+            if (paint.at < port.firstSample)
+                continue;
+            ++painted;
+            if (paint.moved) {
+                stretch = std::max(stretch, double(paint.at - before) / ticksPerMs);
+                before = paint.at;
+                ++changes;
+            }
+            if (paint.value == SampleCount)
+                break;
+        }
+        const double runMs = double(port.lastSample - port.firstSample) / ticksPerMs;
+        longest.push_back(stretch);
+        perSecond.push_back(changes / runMs * 1000.0);
+        seconds.push_back(runMs / 1000.0);
+        paints.push_back(painted);
+        QTest::qWait(20);
+        state.ResumeTiming();
+    }
+    state.counters["longest_stretch_ms"] = median(longest);
+    state.counters["longest_stretch_ms_worst"] = *std::max_element(longest.begin(), longest.end());
+    state.counters["changes_per_s"] = median(perSecond);
+    state.counters["capture_s"] = median(seconds);
+    state.counters["paints"] = median(paints);
+    summary.slowLongestStretchMs = state.counters["longest_stretch_ms_worst"];
+    summary.slowUpdatesPerSecond = state.counters["changes_per_s"];
+    summary.slowCaptureS = state.counters["capture_s"];
+}
+BENCHMARK(BM_ScanSlowPortUnderX)->Unit(benchmark::kSecond)->Iterations(3);
+
 enum class RepaintPart { Whole, Painting, Flush };
 
 // One PB1 repaint as a capture makes it, and its two parts: painting the
 // blocks a step adds into the window's backing store, and handing them to the
 // X server. The bar runs through its range in the capture's steps; between
-// two steps the benchmark spins for as long as the capture loop runs between
-// two repaints, so each step finds the server as a capture leaves it.
+// two steps the benchmark spins a while, so each step finds the server idle,
+// as a capture, which paints at most every few tens of milliseconds, leaves it.
 void BM_PB1Repaint(benchmark::State& state) {
     Shown shown;
     QProgressBar& bar = *shown.bar;
@@ -260,8 +413,8 @@ void BM_PB1Repaint(benchmark::State& state) {
     twin.setRange(1, SampleCount);
     QImage canvas(bar.size(), QImage::Format_ARGB32_Premultiplied);
     const auto part = RepaintPart(state.range(0));
-    const std::int32_t step =
-        (SampleCount - 1 + ProgressBarView::PaintsPerRange - 1) / ProgressBarView::PaintsPerRange;
+    // A block or two of the bar, as a paint during a capture on a slow port adds.
+    const std::int32_t step = SampleCount / 64;
     const auto restart = [&view] {
         view.setMax(float(SampleCount));
         view.setMin(1.0F);
@@ -326,5 +479,15 @@ int main(int argc, char** argv) {
         benchmark::RunSpecifiedBenchmarks();
         benchmark::Shutdown();
     }
+    const tarvik::Summary& s = tarvik::summary;
+    if (s.scanLongestUs >= 0 && s.floorLongestUs >= 0)
+        std::printf("\nfast port: median longest pause %.1f us, %.1f us without a display beside "
+                    "each click, median difference %+.1f us; %.3f ms a capture in pauses over "
+                    "5 us\n",
+                    s.scanLongestUs, s.floorLongestUs, s.overFloorUs, s.scanPausedMs);
+    if (s.slowLongestStretchMs >= 0)
+        std::printf("slow port: %.2f s a capture, %.1f visible changes of PB1 a second, "
+                    "at most %.1f ms without one\n",
+                    s.slowCaptureS, s.slowUpdatesPerSecond, s.slowLongestStretchMs);
     return 0;
 }

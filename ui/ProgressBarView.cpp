@@ -29,19 +29,18 @@ constexpr qint64 NeverRepaints = qint64(1) << 33;
 
 } // namespace
 
-ProgressBarView::ProgressBarView(QProgressBar& bar)
-    : bar_(bar), watch_(*this), wanted_(bar.value()),
+ProgressBarView::ProgressBarView(QProgressBar& bar, const MonotonicClock& clock)
+    : bar_(bar), clock_(clock), watch_(*this), last_(static_cast<float>(bar.value())),
       onX11_(QGuiApplication::platformName() == QLatin1String("xcb")) {
     bar_.installEventFilter(&watch_);
     notePainted();
-    openEverything();
+    endRun();
 }
 
 bool ProgressBarView::PaintWatch::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Paint && watched == &view_.bar_) {
         view_.notePainted();
         view_.sawPaint_ = true;
-        view_.findQuietValues();
     }
     return QObject::eventFilter(watched, event);
 }
@@ -66,34 +65,56 @@ int ProgressBarView::roundedSlowly(float value) {
 void ProgressBarView::setMax(float value) {
     catchUp();
     bar_.setMaximum(toInt(value));
-    openEverything();
+    endRun();
+    rangeChanged_ = true;
 }
 
 void ProgressBarView::setMin(float value) {
     catchUp();
     bar_.setMinimum(toInt(value));
-    openEverything();
+    endRun();
+    rangeChanged_ = true;
 }
 
-// The values inside the quiet stretch are passed over in one step: none of
-// them would make the bar paint, and only the last one needs remembering.
+// The values of a quiet stretch are passed over in one step: only the last
+// one needs remembering. The others go as setValue() takes them.
 void ProgressBarView::setValues(std::int32_t first, std::int32_t last) {
     for (qint64 v = first; v <= last;) {
-        if (v > quietFrom_ && v < quietTo_) {
-            const qint64 quietEnd = std::min<qint64>(last, quietTo_ - 1);
-            wanted_ = static_cast<int>(quietEnd);
-            v = quietEnd + 1;
+        const auto value = static_cast<float>(v);
+        if (value - last_ == 1.0F && value < quietTo_) {
+            const qint64 end = std::min<qint64>(last, qint64(quietTo_) - 1);
+            last_ = static_cast<float>(end);
+            v = end + 1;
         } else {
-            wanted_ = static_cast<int>(v);
-            pass(wanted_);
+            settle(value);
             ++v;
         }
     }
 }
 
+// A value that follows the one before ends a quiet stretch: it reaches the
+// bar when the interval since the last value that did is over, or when it is
+// the maximum. Any other value starts a run of its own and reaches the bar at
+// once.
+void ProgressBarView::settle(float value) {
+    const bool follows = value - last_ == 1.0F && quietTo_ != NoRun;
+    last_ = value;
+    const int v = toInt(value);
+    const std::chrono::nanoseconds now = clock_.now();
+    if (follows && v < runEnd_ && now - passedAt_ < PaintInterval) {
+        keepQuietAfter(v);
+        return;
+    }
+    passedAt_ = now;
+    pass(v);
+}
+
 void ProgressBarView::pass(int value) {
+    const qint64 distance = repaintDistance();
     const bool shouldPaint = value != bar_.value() && value >= bar_.minimum() &&
-                             value <= bar_.maximum() && !(value > quietFrom_ && value < quietTo_);
+                             value <= bar_.maximum() && value != painted_ &&
+                             (value == bar_.minimum() || value == bar_.maximum() ||
+                              std::abs(qint64(value) - painted_) >= distance);
     sawPaint_ = false;
     const std::optional<QRect> added = shouldPaint ? addedBlocks(value) : std::nullopt;
     if (added) {
@@ -114,18 +135,19 @@ void ProgressBarView::pass(int value) {
     // so the loop may go on quietly from here.
     if (shouldPaint && !sawPaint_)
         notePainted();
-    // After a paint the watch has found them already.
-    if (!sawPaint_)
-        findQuietValues();
     if (rangeChanged_) {
         rangeChanged_ = false;
         if (value == bar_.minimum())
             prepareRun();
     }
+    visibleFrom_ = qint64(painted_) + distance;
+    runEnd_ = bar_.maximum();
+    keepQuietAfter(value);
     // Values that follow quietly reach the bar when the event loop runs, so
     // that between commands it holds the last value set, as it would have
-    // been given every one. The call is queued before, and at a higher
-    // priority than, the repaints the command asks for.
+    // been given every one, and the run ends there. The call is queued
+    // before, and at a higher priority than, the repaints the command asks
+    // for.
     if (!catchUpQueued_) {
         catchUpQueued_ = true;
         QMetaObject::invokeMethod(
@@ -133,6 +155,7 @@ void ProgressBarView::pass(int value) {
             [this] {
                 catchUpQueued_ = false;
                 catchUp();
+                endRun();
             },
             Qt::QueuedConnection);
     }
@@ -174,22 +197,20 @@ void ProgressBarView::prepareRun() {
 // every one: a range change works on the bar's current value, and so does
 // anything that paints the bar between commands.
 void ProgressBarView::catchUp() {
-    if (bar_.value() != wanted_)
-        bar_.setValue(wanted_);
+    if (static_cast<float>(bar_.value()) != last_)
+        bar_.setValue(toInt(last_));
 }
 
-void ProgressBarView::openEverything() {
-    quietFrom_ = 0;
-    quietTo_ = 0;
-    rangeChanged_ = true;
+void ProgressBarView::endRun() {
+    quietTo_ = NoRun;
 }
 
-void ProgressBarView::findQuietValues() {
-    const qint64 distance = repaintDistance();
-    const qint64 steps = qint64(bar_.maximum()) - bar_.minimum();
-    const qint64 runStep = (steps + PaintsPerRange - 1) / PaintsPerRange;
-    quietFrom_ = std::max<qint64>(qint64(painted_) - distance, bar_.minimum());
-    quietTo_ = std::min<qint64>(qint64(painted_) + std::max(distance, runStep), bar_.maximum());
+// Following values stay away from the bar up to the next reading of the
+// clock, and up to the first value the bar would paint for; the maximum
+// always reaches it.
+void ProgressBarView::keepQuietAfter(int value) {
+    quietTo_ = static_cast<float>(
+        std::min({std::max(qint64(value) + ClockStride, visibleFrom_), runEnd_, ExactFloats}));
 }
 
 // How far a value must lie from the painted one for the bar to paint it: the
