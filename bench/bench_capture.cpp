@@ -9,6 +9,7 @@
 #include "ClassicLook.h"
 #include "EveryValueProgressBar.h"
 #include "ProgressBarView.h"
+#include "TicksPerMicrosecond.h"
 
 #include <benchmark/benchmark.h>
 
@@ -47,17 +48,6 @@ class PaintSeen final : public QObject {
         return QObject::eventFilter(watched, event);
     }
 };
-
-// The processor's time-stamp counter ticks per microsecond.
-double measureTicksPerUs() {
-    using Clock = std::chrono::steady_clock;
-    const auto startTime = Clock::now();
-    const std::uint64_t startTicks = __rdtsc();
-    while (Clock::now() - startTime < std::chrono::milliseconds(20)) {
-    }
-    return double(__rdtsc() - startTicks) /
-           std::chrono::duration<double, std::micro>(Clock::now() - startTime).count();
-}
 
 // Times the progress updates that repaint the bar between two samples: after
 // the first and before the last value. Every update is time-stamped, with

@@ -19,6 +19,7 @@
 #include "ClassicLook.h"
 #include "FormHarness.h"
 #include "ProgressBarView.h"
+#include "TicksPerMicrosecond.h"
 #include "XvfbServer.h"
 
 #include <benchmark/benchmark.h>
@@ -42,16 +43,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr std::int16_t StatusRegister = 0x379;
-
-// The processor's time-stamp counter ticks per microsecond.
-double measureTicksPerUs() {
-    const auto startTime = Clock::now();
-    const std::uint64_t startTicks = __rdtsc();
-    while (Clock::now() - startTime < std::chrono::milliseconds(20)) {
-    }
-    return double(__rdtsc() - startTicks) /
-           std::chrono::duration<double, std::micro>(Clock::now() - startTime).count();
-}
 
 // Every register reads 0x55 at once. Every status read is time-stamped, and
 // a gap of over a microsecond since the read before is kept: keeping every
