@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace tarvik {
+
+// A sample as every capture file and stream holds it: the status byte, then
+// the data byte.
+inline constexpr int BytesPerSample = 2;
+
+// What is known of a capture beside its samples.
+struct CaptureFacts {
+    std::int64_t sampleCount = 0;
+    // Samples per second; 0 when unknown (a .lgc records none).
+    double sampleRate = 0.0;
+    // The trigger the capture waited for, in sigrok-cli's syntax ("S6=f,D0=1");
+    // empty when it started at once.
+    QString trigger;
+};
+
+// Samples read in file order, a block at a time, so that a capture of any
+// length passes through a bounded amount of memory.
+class SampleSource {
+  public:
+    virtual ~SampleSource() = default;
+    virtual CaptureFacts facts() const = 0;
+    // Reads up to maxSamples samples into pairs (BytesPerSample bytes each):
+    // the number read, 0 once all facts().sampleCount samples have been read,
+    // -1 on an error that errorString() describes.
+    virtual std::int64_t read(std::uint8_t* pairs, std::int64_t maxSamples) = 0;
+    virtual QString errorString() const = 0;
+};
+
+} // namespace tarvik
