@@ -10,6 +10,6 @@ cmake --preset release >/dev/null
 cmake --build --preset release --target tarvik
 
 if [ "${1:-}" = "--simulated-port" ]; then
-  export LD_LIBRARY_PATH="$PWD/build/release/portsim${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
+  export LD_LIBRARY_PATH="$PWD/build/release/portlibs/simulated${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
 fi
 exec build/release/ui/tarvik

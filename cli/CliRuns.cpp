@@ -1,0 +1,191 @@
+#include "CliRuns.h"
+
+#include "CaptureFile.h"
+#include "CaptureFileIo.h"
+#include "CaptureSummary.h"
+#include "Interruption.h"
+#include "PortLibraries.h"
+#include "PortLibrary.h"
+#include "RawSampleFile.h"
+#include "TerminalProgress.h"
+#include "TimingReport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cstdio>
+#include <memory>
+
+namespace tarvik {
+
+namespace {
+
+constexpr int Failed = 1;
+constexpr int UsageError = 2;
+
+int fail(const QString& why) {
+    std::fprintf(stderr, "tarvik-cli: %s\n", qUtf8Printable(why));
+    return Failed;
+}
+
+void printLines(std::FILE* stream, const QStringList& lines) {
+    for (const QString& line : lines)
+        std::fprintf(stream, "%s\n", qUtf8Printable(line));
+}
+
+// A source whose facts say a rate other than its own, or that stops with an
+// error once Ctrl-C was pressed, so that no half file is kept.
+class RunSource final : public SampleSource {
+  public:
+    RunSource(SampleSource& inner, double rate) : inner_(inner), facts_(inner.facts()) {
+        if (rate > 0.0)
+            facts_.sampleRate = rate;
+    }
+    CaptureFacts facts() const override { return facts_; }
+    std::int64_t read(std::uint8_t* pairs, std::int64_t maxSamples) override {
+        return interrupted() ? -1 : inner_.read(pairs, maxSamples);
+    }
+    QString errorString() const override {
+        return interrupted() ? QStringLiteral("stopped by Ctrl-C") : inner_.errorString();
+    }
+
+  private:
+    SampleSource& inner_;
+    CaptureFacts facts_;
+};
+
+// The output's format, and whether it can hold the capture at all: refused
+// before anything is captured or read.
+std::optional<CaptureFormat> outputFormat(const CliOptions& options, std::int64_t samples,
+                                          QString& why) {
+    const CaptureFormat format =
+        options.outputFormat.value_or(captureFormatForName(options.outputFile));
+    if (format == CaptureFormat::Lgc && samples != SampleCount) {
+        why = QStringLiteral("a .lgc holds exactly %L1 samples, not %L2; write sr or vcd "
+                             "instead (-O sr, -O vcd)")
+                  .arg(SampleCount)
+                  .arg(samples);
+        return std::nullopt;
+    }
+    const QFileInfo target(options.outputFile);
+    if (target.exists() && !target.isFile()) {
+        why = QStringLiteral("%1 is not a regular file; it is left alone")
+                  .arg(QDir::toNativeSeparators(options.outputFile));
+        return std::nullopt;
+    }
+    return format;
+}
+
+// Writes and describes a capture, as the options ask; reopen gives the
+// samples from the start again for each use.
+int deliver(const CliOptions& options, CaptureFormat format,
+            const std::function<std::unique_ptr<SampleSource>()>& reopen,
+            const QStringList& timingLines) {
+    if (!options.outputFile.isEmpty()) {
+        const auto source = reopen();
+        RunSource run(*source, options.sampleRate);
+        const QString failure = writeCaptureFile(options.outputFile, format, run);
+        if (interrupted())
+            return interruptedStatus();
+        if (!failure.isEmpty())
+            return fail(failure);
+    }
+    if (options.show) {
+        const auto source = reopen();
+        RunSource run(*source, options.sampleRate);
+        const auto summary = summariseCapture(run);
+        if (interrupted())
+            return interruptedStatus();
+        if (!summary)
+            return fail(run.errorString());
+        std::fputs(qUtf8Printable(summaryText(*summary, run.facts())), stdout);
+        printLines(stdout, timingLines);
+    }
+    return 0;
+}
+
+} // namespace
+
+int runScan(const CliOptions& options) {
+    std::optional<CaptureFormat> format = CaptureFormat::Sr;
+    if (!options.outputFile.isEmpty()) {
+        QString why;
+        format = outputFormat(options, options.samples, why);
+        if (!format) {
+            std::fprintf(stderr, "tarvik-cli: %s\n", qUtf8Printable(why));
+            return UsageError;
+        }
+    }
+
+    const PortLibraryFile library = portLibraryFor(options.via);
+    PortLibrary port(library);
+    if (const QString why = port.open(); !why.isEmpty())
+        return fail(why);
+
+    // The samples wait in a temporary file until the capture is over, when
+    // its measured rate is known to the output formats that need it.
+    QTemporaryFile spool(QDir::temp().filePath(QStringLiteral("tarvik-cli-XXXXXX.raw")));
+    if (!spool.open()) {
+        port.close();
+        return fail(QStringLiteral("cannot make a temporary file in %1 for the capture: %2")
+                        .arg(QDir::toNativeSeparators(QDir::tempPath()), spool.errorString()));
+    }
+    CaptureTiming timing;
+    StreamEnd end;
+    {
+        TerminalProgress progress(stderr, options.samples, options.quiet);
+        end = StreamCapture(port, options.samples, spool, progress, timing);
+    }
+    port.close();
+    if (end == StreamEnd::Stopped) {
+        std::fputs("tarvik-cli: stopped; nothing was written.\n", stderr);
+        return interruptedStatus();
+    }
+    if (end == StreamEnd::SinkFailed || !spool.flush())
+        return fail(QStringLiteral("the temporary file %1 cannot hold the capture: %2")
+                        .arg(QDir::toNativeSeparators(spool.fileName()), spool.errorString()));
+
+    const QStringList timingLines = describeTiming(timing);
+    if (!options.quiet && !options.show)
+        printLines(stderr, timingLines);
+    else if (timing.unevenness() > UnevenBlockFactor)
+        printLines(stderr, {timingLines.last()});
+
+    CaptureFacts facts;
+    facts.sampleCount = timing.samples;
+    facts.sampleRate = timing.meanRate();
+    return deliver(options, *format,
+                   [&]() -> std::unique_ptr<SampleSource> {
+                       spool.seek(0);
+                       return std::make_unique<RawSampleFile>(spool, facts);
+                   },
+                   options.show ? timingLines : QStringList());
+}
+
+int runFile(const CliOptions& options) {
+    QString why;
+    auto first = openCaptureFile(options.inputFile, &why);
+    if (!first)
+        return fail(why);
+    std::optional<CaptureFormat> format = CaptureFormat::Sr;
+    if (!options.outputFile.isEmpty()) {
+        format = outputFormat(options, first->facts().sampleCount, why);
+        if (!format)
+            return fail(why);
+        if (QFileInfo(options.outputFile).canonicalFilePath() ==
+            QFileInfo(options.inputFile).canonicalFilePath())
+            return fail(QStringLiteral("%1 is the input file; give the output another name")
+                            .arg(QDir::toNativeSeparators(options.outputFile)));
+    }
+    return deliver(options, *format,
+                   [&, first = std::move(first)]() mutable -> std::unique_ptr<SampleSource> {
+                       if (first)
+                           return std::move(first);
+                       QString again;
+                       return openCaptureFile(options.inputFile, &again);
+                   },
+                   {});
+}
+
+} // namespace tarvik
