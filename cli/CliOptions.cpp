@@ -6,6 +6,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <cmath>
+
 namespace tarvik {
 
 namespace {
@@ -58,11 +60,30 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("The port library: inpout32 (the kernel's parallel-port driver, the "
                        "default), win95io (the processor's port instructions) or simulated."),
         QStringLiteral("library"), QStringLiteral("inpout32"));
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("The parallel port, as the kernel names it; default parport0."),
+        QStringLiteral("parportN"));
     const QCommandLineOption samples(
         QStringLiteral("samples"),
         QStringLiteral("Samples to capture; default %L1. Only %L1 fit in a .lgc.")
             .arg(SampleCount),
         QStringLiteral("count"));
+    const QCommandLineOption time(
+        QStringLiteral("time"),
+        QStringLiteral("With --samplerate: capture for this long instead of --samples."),
+        QStringLiteral("seconds"));
+    const QCommandLineOption trigger(
+        {"t", "trigger"},
+        QStringLiteral("Start storing at the first sample where every condition holds, as in "
+                       "S6=f,D0=1: a line (S7 ... S3, D7 ... D0) and 0, 1, r (rising), f "
+                       "(falling) or e (either edge)."),
+        QStringLiteral("conditions"));
+    const QCommandLineOption wait(
+        QStringLiteral("wait"),
+        QStringLiteral("Give up when the trigger has not held within this many seconds; "
+                       "without it, wait until Ctrl-C."),
+        QStringLiteral("seconds"));
     const QCommandLineOption input({"i", "input-file"},
                                    QStringLiteral("Read a capture (.lgc or .sr) from the file."),
                                    QStringLiteral("file"));
@@ -75,15 +96,17 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("format"));
     const QCommandLineOption rate(
         QStringLiteral("samplerate"),
-        QStringLiteral("The sample rate of the input, which a .lgc does not record: 1000000, "
-                       "1M, 250k."),
+        QStringLiteral("With --scan: take samples on a schedule at this rate, rather than as "
+                       "fast as the port answers. With --input-file: the rate of the samples, "
+                       "which a .lgc does not record. 1000000, 1M, 250k."),
         QStringLiteral("rate"));
     const QCommandLineOption show(QStringLiteral("show"),
                                   QStringLiteral("Describe the capture: sample count, rate, and "
                                                  "each line's first level, edges and pulses."));
     const QCommandLineOption quiet({"q", "quiet"},
                                    QStringLiteral("No progress line while capturing."));
-    parser.addOptions({help, version, scan, via, samples, input, output, format, rate, show, quiet});
+    parser.addOptions({help, version, scan, via, port, samples, time, rate, trigger, wait, input,
+                       output, format, show, quiet});
 
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
@@ -135,6 +158,44 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
                                              "250k, not '%1'")
                                   .arg(parser.value(rate)));
         options.sampleRate = *parsed;
+    }
+    if (parser.isSet(time)) {
+        if (!options.scan || options.sampleRate <= 0.0 || parser.isSet(samples))
+            return usageError(QStringLiteral("--time is for --scan with --samplerate, in place "
+                                             "of --samples"));
+        bool ok = false;
+        const double seconds = parser.value(time).toDouble(&ok);
+        const double count = std::round(seconds * options.sampleRate);
+        if (!ok || !(count >= 1.0) || count > double(MostSamples))
+            return usageError(QStringLiteral("--time takes a number of seconds that makes 1 to "
+                                             "%L1 samples, not '%2'")
+                                  .arg(MostSamples)
+                                  .arg(parser.value(time)));
+        options.samples = static_cast<std::int64_t>(count);
+    }
+    if (parser.isSet(port)) {
+        if (!options.scan)
+            return usageError(QStringLiteral("--port is for --scan"));
+        options.port = parser.value(port);
+    }
+    if (parser.isSet(trigger)) {
+        if (!options.scan)
+            return usageError(QStringLiteral("--trigger is for --scan"));
+        QString why;
+        const auto parsed = Trigger::parse(parser.value(trigger), &why);
+        if (!parsed || parsed->isEmpty())
+            return usageError(QStringLiteral("--trigger: %1")
+                                  .arg(parsed ? QStringLiteral("no condition given") : why));
+        options.trigger = *parsed;
+    }
+    if (parser.isSet(wait)) {
+        bool ok = false;
+        options.waitSeconds = parser.value(wait).toDouble(&ok);
+        if (!ok || !(options.waitSeconds > 0.0) || !std::isfinite(options.waitSeconds))
+            return usageError(
+                QStringLiteral("--wait takes a number of seconds, not '%1'").arg(parser.value(wait)));
+        if (options.trigger.isEmpty())
+            return usageError(QStringLiteral("--wait is for --trigger"));
     }
     if (parser.isSet(format)) {
         options.outputFormat = parseCaptureFormat(parser.value(format));

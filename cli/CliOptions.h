@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CaptureFormat.h"
+#include "Trigger.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,8 +21,11 @@ struct CliOptions {
     QString outputFile;
     std::optional<CaptureFormat> outputFormat; // -O; otherwise from the output's name
     PortVia via = PortVia::Inpout32;
+    QString port;            // --port parportN; empty for the default
     std::int64_t samples = 0;
     double sampleRate = 0.0; // --samplerate; 0 when not given
+    Trigger trigger;
+    double waitSeconds = 0.0; // --wait; 0 for as long as it takes
     bool show = false;
     bool quiet = false;
 };

@@ -131,31 +131,48 @@ int runScan(const CliOptions& options) {
         return fail(QStringLiteral("cannot make a temporary file in %1 for the capture: %2")
                         .arg(QDir::toNativeSeparators(QDir::tempPath()), spool.errorString()));
     }
+    CaptureRequest request;
+    request.samples = options.samples;
+    request.trigger = options.trigger;
+    request.waitSeconds = options.waitSeconds;
+    request.sampleRate = options.sampleRate;
     CaptureTiming timing;
     StreamEnd end;
     {
-        TerminalProgress progress(stderr, options.samples, options.quiet);
-        end = StreamCapture(port, options.samples, spool, progress, timing);
+        TerminalProgress progress(stderr, request, options.quiet);
+        end = StreamCapture(port, request, spool, progress, timing);
     }
     port.close();
     if (end == StreamEnd::Stopped) {
         std::fputs("tarvik-cli: stopped; nothing was written.\n", stderr);
         return interruptedStatus();
     }
+    if (end == StreamEnd::TriggerNotSeen)
+        return fail(QStringLiteral("the trigger %1 did not hold within %2 s; nothing was written")
+                        .arg(options.trigger.text())
+                        .arg(options.waitSeconds));
     if (end == StreamEnd::SinkFailed || !spool.flush())
         return fail(QStringLiteral("the temporary file %1 cannot hold the capture: %2")
                         .arg(QDir::toNativeSeparators(spool.fileName()), spool.errorString()));
 
-    const QStringList timingLines = describeTiming(timing);
+    QStringList timingLines = describeTiming(timing);
+    if (!options.trigger.isEmpty())
+        timingLines.prepend(QStringLiteral("The trigger %1 held after %2 s of waiting.")
+                                .arg(options.trigger.text())
+                                .arg(timing.waitedSeconds, 0, 'f', 3));
     if (!options.quiet && !options.show)
         printLines(stderr, timingLines);
-    else if (timing.unevenness() > UnevenBlockFactor)
-        printLines(stderr, {timingLines.last()});
+    if (const QString warning = timingWarning(timing); !warning.isEmpty())
+        printLines(stderr, {warning});
 
     CaptureFacts facts;
     facts.sampleCount = timing.samples;
-    facts.sampleRate = timing.meanRate();
-    return deliver(options, *format,
+    facts.sampleRate = options.sampleRate > 0.0 ? options.sampleRate : timing.meanRate();
+    facts.trigger = options.trigger.text();
+    // The rate is the capture's own; deliver() is not to replace it.
+    CliOptions delivered = options;
+    delivered.sampleRate = 0.0;
+    return deliver(delivered, *format,
                    [&]() -> std::unique_ptr<SampleSource> {
                        spool.seek(0);
                        return std::make_unique<RawSampleFile>(spool, facts);
