@@ -180,8 +180,8 @@ StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, QIODevi
             std::min<std::int64_t>(SamplesPerStamp, request.samples - timing.samples));
         std::uint8_t* const first = pairs.data() + buffered * BytesPerPair;
         if (request.sampleRate > 0.0)
-            schedule.read(port, first + taken * BytesPerPair, timing.samples + taken,
-                          block - taken, timing);
+            schedule.read(port, first + taken * BytesPerPair, timing.samples + taken, block - taken,
+                          timing);
         else
             ReadSamples(port, {first, first + 1, BytesPerPair}, taken, block - 1, noBar);
         taken = 0;

@@ -37,8 +37,7 @@ std::optional<Trigger> Trigger::parse(const QString& text, QString* whyNot) {
         const QString kind = equals < 0 ? QString() : condition.mid(equals + 1).trimmed();
         const auto bit = lineBit(name);
         if (!bit) {
-            *whyNot = QStringLiteral("'%1' is not a line; the lines are %2")
-                          .arg(name, lineNames());
+            *whyNot = QStringLiteral("'%1' is not a line; the lines are %2").arg(name, lineNames());
             return std::nullopt;
         }
         if (named & *bit) {

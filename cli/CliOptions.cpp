@@ -53,8 +53,8 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption help({"h", "help"}, QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({"V", "version"},
                                      QStringLiteral("Show the version and exit."));
-    const QCommandLineOption scan(
-        QStringLiteral("scan"), QStringLiteral("Capture from the printer port (see --via)."));
+    const QCommandLineOption scan(QStringLiteral("scan"),
+                                  QStringLiteral("Capture from the printer port (see --via)."));
     const QCommandLineOption via(
         QStringLiteral("via"),
         QStringLiteral("The port library: inpout32 (the kernel's parallel-port driver, the "
@@ -66,8 +66,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("parportN"));
     const QCommandLineOption samples(
         QStringLiteral("samples"),
-        QStringLiteral("Samples to capture; default %L1. Only %L1 fit in a .lgc.")
-            .arg(SampleCount),
+        QStringLiteral("Samples to capture; default %L1. Only %L1 fit in a .lgc.").arg(SampleCount),
         QStringLiteral("count"));
     const QCommandLineOption time(
         QStringLiteral("time"),
@@ -192,8 +191,8 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
         bool ok = false;
         options.waitSeconds = parser.value(wait).toDouble(&ok);
         if (!ok || !(options.waitSeconds > 0.0) || !std::isfinite(options.waitSeconds))
-            return usageError(
-                QStringLiteral("--wait takes a number of seconds, not '%1'").arg(parser.value(wait)));
+            return usageError(QStringLiteral("--wait takes a number of seconds, not '%1'")
+                                  .arg(parser.value(wait)));
         if (options.trigger.isEmpty())
             return usageError(QStringLiteral("--wait is for --trigger"));
     }

@@ -21,7 +21,7 @@ struct CliOptions {
     QString outputFile;
     std::optional<CaptureFormat> outputFormat; // -O; otherwise from the output's name
     PortVia via = PortVia::Inpout32;
-    QString port;            // --port parportN; empty for the default
+    QString port; // --port parportN; empty for the default
     std::int64_t samples = 0;
     double sampleRate = 0.0; // --samplerate; 0 when not given
     Trigger trigger;

@@ -172,12 +172,13 @@ int runScan(const CliOptions& options) {
     // The rate is the capture's own; deliver() is not to replace it.
     CliOptions delivered = options;
     delivered.sampleRate = 0.0;
-    return deliver(delivered, *format,
-                   [&]() -> std::unique_ptr<SampleSource> {
-                       spool.seek(0);
-                       return std::make_unique<RawSampleFile>(spool, facts);
-                   },
-                   options.show ? timingLines : QStringList());
+    return deliver(
+        delivered, *format,
+        [&]() -> std::unique_ptr<SampleSource> {
+            spool.seek(0);
+            return std::make_unique<RawSampleFile>(spool, facts);
+        },
+        options.show ? timingLines : QStringList());
 }
 
 int runFile(const CliOptions& options) {

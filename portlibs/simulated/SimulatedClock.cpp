@@ -47,7 +47,8 @@ double parseSimulatedRate(const char* text) {
     return *end == '\0' ? rate : 0.0;
 }
 
-SimulatedClock::SimulatedClock() : rate_(parseSimulatedRate(std::getenv("TARVIK_SIMULATED_RATE"))) {}
+SimulatedClock::SimulatedClock()
+    : rate_(parseSimulatedRate(std::getenv("TARVIK_SIMULATED_RATE"))) {}
 
 std::int64_t SimulatedClock::nextRead() {
     ++reads_;
@@ -62,7 +63,8 @@ std::int64_t SimulatedClock::nextRead() {
     const auto due = startNs_ + static_cast<std::int64_t>(std::ceil(double(reads_) * 1e9 / rate_));
     while (now < due)
         now = nowNs();
-    const auto reached = static_cast<std::int64_t>(std::floor(double(now - startNs_) * rate_ / 1e9));
+    const auto reached =
+        static_cast<std::int64_t>(std::floor(double(now - startNs_) * rate_ / 1e9));
     return reached > reads_ ? reached : reads_;
 }
 

@@ -65,8 +65,8 @@ class StreamCaptureTest : public QObject {
         QCOMPARE(bytes.size(), 2 * count);
         std::int64_t wrong = 0;
         for (qsizetype n = 0; n < count; ++n)
-            wrong += quint8(bytes[2 * n]) != (n & 0xFF) ||
-                     quint8(bytes[2 * n + 1]) != ((n >> 8) & 0xFF);
+            wrong +=
+                quint8(bytes[2 * n]) != (n & 0xFF) || quint8(bytes[2 * n + 1]) != ((n >> 8) & 0xFF);
         QCOMPARE(wrong, 0);
 
         Observer stopping;
@@ -95,8 +95,7 @@ class StreamCaptureTest : public QObject {
         QTest::newRow("levels hold at once") << "S3=0" << std::int64_t{0};
         QTest::newRow("two levels together") << "S3=1,D3=1" << std::int64_t{2048 + 8};
         QTest::newRow("an edge and a level") << "S4=r,D3=1" << std::int64_t{2048 + 16};
-        QTest::newRow("a level that never holds with the edge") << "D3=r,D4=1"
-                                                                << std::int64_t{-1};
+        QTest::newRow("a level that never holds with the edge") << "D3=r,D4=1" << std::int64_t{-1};
     }
     void triggerStartsStoring() {
         QFETCH(QString, conditions);
@@ -130,11 +129,16 @@ class StreamCaptureTest : public QObject {
     void refusesConditionsOnNoLine_data() {
         QTest::addColumn<QString>("conditions");
         QTest::addColumn<QString>("said");
-        QTest::newRow("an unused status bit") << "S2=1" << "'S2' is not a line";
-        QTest::newRow("a sigrok channel number") << "8=r" << "'8' is not a line";
-        QTest::newRow("no condition") << "D0" << "D0 needs a condition";
-        QTest::newRow("an unknown condition") << "D0=x" << "D0 needs a condition";
-        QTest::newRow("one line twice") << "D0=1,D0=r" << "D0 has two conditions";
+        QTest::newRow("an unused status bit") << "S2=1"
+                                              << "'S2' is not a line";
+        QTest::newRow("a sigrok channel number") << "8=r"
+                                                 << "'8' is not a line";
+        QTest::newRow("no condition") << "D0"
+                                      << "D0 needs a condition";
+        QTest::newRow("an unknown condition") << "D0=x"
+                                              << "D0 needs a condition";
+        QTest::newRow("one line twice") << "D0=1,D0=r"
+                                        << "D0 has two conditions";
     }
     void refusesConditionsOnNoLine() {
         QFETCH(QString, conditions);
