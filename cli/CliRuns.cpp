@@ -1,14 +1,16 @@
 #include "CliRuns.h"
 
 #include "CaptureFile.h"
-#include "CaptureFileIo.h"
 #include "CaptureSummary.h"
 #include "Interruption.h"
+#include "OpenCaptureFile.h"
 #include "PortLibraries.h"
 #include "PortLibrary.h"
 #include "RawSampleFile.h"
+#include "SampleRateOverride.h"
 #include "TerminalProgress.h"
 #include "TimingReport.h"
+#include "WriteCaptureFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -34,15 +36,12 @@ void printLines(std::FILE* stream, const QStringList& lines) {
         std::fprintf(stream, "%s\n", qUtf8Printable(line));
 }
 
-// A source whose facts say a rate other than its own, or that stops with an
-// error once Ctrl-C was pressed, so that no half file is kept.
+// A source that stops with an error once Ctrl-C was pressed, so that no
+// half file is kept.
 class RunSource final : public SampleSource {
   public:
-    RunSource(SampleSource& inner, double rate) : inner_(inner), facts_(inner.facts()) {
-        if (rate > 0.0)
-            facts_.sampleRate = rate;
-    }
-    CaptureFacts facts() const override { return facts_; }
+    explicit RunSource(SampleSource& inner) : inner_(inner) {}
+    CaptureFacts facts() const override { return inner_.facts(); }
     std::int64_t read(std::uint8_t* pairs, std::int64_t maxSamples) override {
         return interrupted() ? -1 : inner_.read(pairs, maxSamples);
     }
@@ -52,7 +51,6 @@ class RunSource final : public SampleSource {
 
   private:
     SampleSource& inner_;
-    CaptureFacts facts_;
 };
 
 // The output's format, and whether it can hold the capture at all: refused
@@ -82,24 +80,35 @@ std::optional<CaptureFormat> outputFormat(const CliOptions& options, std::int64_
 int deliver(const CliOptions& options, CaptureFormat format,
             const std::function<std::unique_ptr<SampleSource>()>& reopen,
             const QStringList& timingLines) {
+    const auto open = [&] {
+        auto source = reopen();
+        return source && options.sampleRate > 0.0
+                   ? withSampleRate(std::move(source), options.sampleRate)
+                   : std::move(source);
+    };
+    const QString unreadable = QStringLiteral("the capture could not be read again");
     if (!options.outputFile.isEmpty()) {
-        const auto source = reopen();
-        RunSource run(*source, options.sampleRate);
-        const QString failure = writeCaptureFile(options.outputFile, format, run);
+        const auto source = open();
+        if (!source)
+            return fail(unreadable);
+        RunSource run(*source);
+        const QString failure = WriteCaptureFile(options.outputFile, format, run);
         if (interrupted())
             return interruptedStatus();
         if (!failure.isEmpty())
             return fail(failure);
     }
     if (options.show) {
-        const auto source = reopen();
-        RunSource run(*source, options.sampleRate);
-        const auto summary = summariseCapture(run);
+        const auto source = open();
+        if (!source)
+            return fail(unreadable);
+        RunSource run(*source);
+        const CaptureSummary summary = SummariseCapture(run);
         if (interrupted())
             return interruptedStatus();
-        if (!summary)
-            return fail(run.errorString());
-        std::fputs(qUtf8Printable(summaryText(*summary, run.facts())), stdout);
+        if (!summary.error.isEmpty())
+            return fail(summary.error);
+        std::fputs(qUtf8Printable(summaryText(summary, run.facts())), stdout);
         printLines(stdout, timingLines);
     }
     return 0;
@@ -183,7 +192,7 @@ int runScan(const CliOptions& options) {
 
 int runFile(const CliOptions& options) {
     QString why;
-    auto first = openCaptureFile(options.inputFile, &why);
+    auto first = OpenCaptureFile(options.inputFile, &why);
     if (!first)
         return fail(why);
     std::optional<CaptureFormat> format = CaptureFormat::Sr;
@@ -201,7 +210,7 @@ int runFile(const CliOptions& options) {
                        if (first)
                            return std::move(first);
                        QString again;
-                       return openCaptureFile(options.inputFile, &again);
+                       return OpenCaptureFile(options.inputFile, &again);
                    },
                    {});
 }
