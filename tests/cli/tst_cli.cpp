@@ -58,14 +58,15 @@ class CliTest : public QObject {
     void usageErrors_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("said");
-        QTest::newRow("nothing to work on") << QStringList{"-o", "x.sr"} << "--scan or --input-file";
+        QTest::newRow("nothing to work on")
+            << QStringList{"-o", "x.sr"} << "--scan or --input-file";
         QTest::newRow("nothing to do") << QStringList{"--scan"} << "--output-file FILE or --show";
         QTest::newRow("two things to work on")
             << QStringList{"--scan", "-i", "a.lgc", "--show"} << "exclude each other";
         QTest::newRow("an unknown library")
             << QStringList{"--scan", "--via", "parport", "--show"} << "--via takes";
-        QTest::newRow("no samples") << QStringList{"--scan", "--samples", "0", "--show"}
-                                    << "--samples takes";
+        QTest::newRow("no samples")
+            << QStringList{"--scan", "--samples", "0", "--show"} << "--samples takes";
         QTest::newRow("a .lgc of another length")
             << QStringList{"--scan", "--samples", "1000", "-o", "x.lgc"} << "write sr or vcd";
         QTest::newRow("a trigger on no line")
@@ -110,8 +111,8 @@ class CliTest : public QObject {
         QVERIFY2(run.status == 0, run.err.constData());
         QVERIFY(run.err.contains("Captured 20,000 samples"));
 
-        const QByteArray csv = sigrok({"-i", file, "-O", "csv:header=false", "-C",
-                                       "S7,S6,S5,S4,S3,D7,D6,D5,D4,D3,D2,D1,D0"});
+        const QByteArray csv = sigrok(
+            {"-i", file, "-O", "csv:header=false", "-C", "S7,S6,S5,S4,S3,D7,D6,D5,D4,D3,D2,D1,D0"});
         const QList<QByteArray> rows = csv.trimmed().split('\n');
         QCOMPARE(rows.size(), 20000);
         int wrong = 0;
@@ -170,11 +171,12 @@ class CliTest : public QObject {
             sigrok({"-i", file, "-P", "uart:rx=D0:baudrate=62500", "-B", "uart=rx"});
         QVERIFY2(text.contains("Tarvik simulated port\r\n"), text.constData());
 
-        const Run tooFast = cli({"--scan", "--via", "simulated", "--samplerate", "2M", "--samples",
-                                 "20000", "--show"},
-                                {"TARVIK_SIMULATED_RATE=1M"});
+        const Run tooFast = cli(
+            {"--scan", "--via", "simulated", "--samplerate", "2M", "--samples", "20000", "--show"},
+            {"TARVIK_SIMULATED_RATE=1M"});
         QCOMPARE(tooFast.status, 0);
-        QVERIFY2(tooFast.err.contains("the port cannot keep up with 2 MHz"), tooFast.err.constData());
+        QVERIFY2(tooFast.err.contains("the port cannot keep up with 2 MHz"),
+                 tooFast.err.constData());
         QVERIFY(tooFast.out.contains("late by more than one interval"));
     }
 
@@ -196,8 +198,8 @@ class CliTest : public QObject {
 
         // The frame mark rises while the clock on D1 is low, never high.
         const QString never = dir.filePath(QStringLiteral("never.sr"));
-        const Run waited = cli({"--scan", "--via", "simulated", "-t", "D3=r,D1=1", "--wait",
-                                "0.3", "-o", never});
+        const Run waited =
+            cli({"--scan", "--via", "simulated", "-t", "D3=r,D1=1", "--wait", "0.3", "-o", never});
         QCOMPARE(waited.status, 1);
         QVERIFY2(waited.err.contains("did not hold within 0.3 s"), waited.err.constData());
         QVERIFY(!QFile::exists(never));
@@ -214,8 +216,8 @@ class CliTest : public QObject {
         env.insert(QStringLiteral("TARVIK_SIMULATED_RATE"), QStringLiteral("1M"));
         env.insert(QStringLiteral("TMPDIR"), temporary.path());
         process.setProcessEnvironment(env);
-        process.start(QStringLiteral(TARVIK_CLI), {"--scan", "--via", "simulated", "--samples",
-                                                   "100000000", "-o", file});
+        process.start(QStringLiteral(TARVIK_CLI),
+                      {"--scan", "--via", "simulated", "--samples", "100000000", "-o", file});
         QVERIFY(process.waitForStarted());
         QTest::qWait(500);
         ::kill(pid_t(process.processId()), SIGINT);
