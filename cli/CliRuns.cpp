@@ -53,8 +53,8 @@ class RunSource final : public SampleSource {
     SampleSource& inner_;
 };
 
-// The output's format, and whether it can hold the capture at all: refused
-// before anything is captured or read.
+// The output's format, when it can hold the capture at all: said before
+// anything is captured or read.
 std::optional<CaptureFormat> outputFormat(const CliOptions& options, std::int64_t samples,
                                           QString& why) {
     const CaptureFormat format =
@@ -66,13 +66,17 @@ std::optional<CaptureFormat> outputFormat(const CliOptions& options, std::int64_
                   .arg(samples);
         return std::nullopt;
     }
-    const QFileInfo target(options.outputFile);
-    if (target.exists() && !target.isFile()) {
-        why = QStringLiteral("%1 is not a regular file; it is left alone")
-                  .arg(QDir::toNativeSeparators(options.outputFile));
-        return std::nullopt;
-    }
     return format;
+}
+
+// A name that stands for something other than a regular file is never
+// written; said before a capture is spent on it.
+QString targetRefusal(const QString& output) {
+    const QFileInfo target(output);
+    return target.exists() && !target.isFile()
+               ? QStringLiteral("%1 is not a regular file; it is left alone")
+                     .arg(QDir::toNativeSeparators(output))
+               : QString();
 }
 
 // Writes and describes a capture, as the options ask; reopen gives the
@@ -122,9 +126,12 @@ int runScan(const CliOptions& options) {
         QString why;
         format = outputFormat(options, options.samples, why);
         if (!format) {
-            std::fprintf(stderr, "tarvik-cli: %s\n", qUtf8Printable(why));
+            std::fprintf(stderr, "tarvik-cli: %s\nTry 'tarvik-cli --help' for more information.\n",
+                         qUtf8Printable(why));
             return UsageError;
         }
+        if (const QString refusal = targetRefusal(options.outputFile); !refusal.isEmpty())
+            return fail(refusal);
     }
 
     const PortLibraryFile library = portLibraryFor(options.via);
@@ -200,17 +207,22 @@ int runFile(const CliOptions& options) {
         format = outputFormat(options, first->facts().sampleCount, why);
         if (!format)
             return fail(why);
+        if (const QString refusal = targetRefusal(options.outputFile); !refusal.isEmpty())
+            return fail(refusal);
         if (QFileInfo(options.outputFile).canonicalFilePath() ==
             QFileInfo(options.inputFile).canonicalFilePath())
             return fail(QStringLiteral("%1 is the input file; give the output another name")
                             .arg(QDir::toNativeSeparators(options.outputFile)));
     }
+    // The file is read once for each use; the first one takes the source
+    // opened above.
+    auto opened = std::make_shared<std::unique_ptr<SampleSource>>(std::move(first));
     return deliver(options, *format,
-                   [&, first = std::move(first)]() mutable -> std::unique_ptr<SampleSource> {
-                       if (first)
-                           return std::move(first);
-                       QString again;
-                       return OpenCaptureFile(options.inputFile, &again);
+                   [&options, opened]() -> std::unique_ptr<SampleSource> {
+                       if (*opened)
+                           return std::move(*opened);
+                       QString whyNot;
+                       return OpenCaptureFile(options.inputFile, &whyNot);
                    },
                    {});
 }
