@@ -85,8 +85,8 @@ boot none "inpout32-refused inpout32-node-refused launcher-caps launcher-win95io
 boots+=($!)
 boot two "hold inpout32-parport1-capture inpout32-unknown-port launcher1-granted launcher1-caps
   launcher1-win95io-capture launcher3-granted launcher3-caps launcher3-win95io-refused" \
-  -chardev null,id=printer -device isa-parallel,chardev=printer,iobase=0x378,irq=7 \
   -chardev null,id=second -device isa-parallel,chardev=second,iobase=0x278,irq=5 \
+  -chardev null,id=printer -device isa-parallel,chardev=printer,iobase=0x378,irq=7 \
   >"$work/two.report" 2>&1 &
 boots+=($!)
 failed=0
