@@ -83,6 +83,8 @@ boots+=($!)
 boot none "inpout32-refused inpout32-node-refused launcher-caps launcher-win95io-refused" \
   >"$work/none.report" 2>&1 &
 boots+=($!)
+# The kernel numbers these two in the reverse order of the lines: parport0 at
+# 0x378, parport1 at 0x278.
 boot two "hold inpout32-parport1-capture inpout32-unknown-port launcher1-granted launcher1-caps
   launcher1-win95io-capture launcher3-granted launcher3-caps launcher3-win95io-refused" \
   -chardev null,id=second -device isa-parallel,chardev=second,iobase=0x278,irq=5 \
