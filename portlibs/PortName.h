@@ -16,8 +16,6 @@
 enum {
     /* parport0 ... parport99. */
     TarvikPortNumbers = 100,
-    /* Longer than any name that can be chosen, with room for the end. */
-    TarvikPortNameSize = 16,
 };
 
 /* N for a name parportN with N from 0 to 99 written without leading zeros;
