@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 
 #include "CaptureFile.h"
+#include "PortOption.h"
 #include "SampleRate.h"
 
 #include <QCommandLineParser>
@@ -46,6 +47,19 @@ const char* Description =
 
 } // namespace
 
+bool asksForPortInstructions(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--")
+            break;
+        const bool option = argument == "--via" || argument == "-via";
+        if ((option && i + 1 < argc && QByteArray(argv[i + 1]) == "win95io") ||
+            argument == "--via=win95io" || argument == "-via=win95io")
+            return true;
+    }
+    return false;
+}
+
 ParsedCommandLine parseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(Description));
@@ -60,10 +74,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("The port library: inpout32 (the kernel's parallel-port driver, the "
                        "default), win95io (the processor's port instructions) or simulated."),
         QStringLiteral("library"), QStringLiteral("inpout32"));
-    const QCommandLineOption port(
-        QStringLiteral("port"),
-        QStringLiteral("The parallel port, as the kernel names it; default parport0."),
-        QStringLiteral("parportN"));
+    const QCommandLineOption port = PortOption();
     const QCommandLineOption samples(
         QStringLiteral("samples"),
         QStringLiteral("Samples to capture; default %L1. Only %L1 fit in a .lgc.").arg(SampleCount),
@@ -172,10 +183,12 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
                                   .arg(parser.value(time)));
         options.samples = static_cast<std::int64_t>(count);
     }
+    options.port = parser.value(port);
     if (parser.isSet(port)) {
         if (!options.scan)
             return usageError(QStringLiteral("--port is for --scan"));
-        options.port = parser.value(port);
+        if (const QString error = PortOptionError(options.port); !error.isEmpty())
+            return usageError(error);
     }
     if (parser.isSet(trigger)) {
         if (!options.scan)

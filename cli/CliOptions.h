@@ -41,4 +41,9 @@ struct ParsedCommandLine {
 
 ParsedCommandLine parseCommandLine(const QStringList& arguments);
 
+// Whether the command line asks for the processor's port instructions
+// (--via win95io), read before anything else starts, so that the program can
+// restart through the launcher that grants them.
+bool asksForPortInstructions(int argc, char* argv[]);
+
 } // namespace tarvik

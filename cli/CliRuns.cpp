@@ -4,7 +4,6 @@
 #include "CaptureSummary.h"
 #include "Interruption.h"
 #include "OpenCaptureFile.h"
-#include "PortLibraries.h"
 #include "PortLibrary.h"
 #include "RawSampleFile.h"
 #include "SampleRateOverride.h"
@@ -134,8 +133,9 @@ int runScan(const CliOptions& options) {
             return fail(refusal);
     }
 
-    const PortLibraryFile library = portLibraryFor(options.via);
-    PortLibrary port(library);
+    PortLibrary port(options.via == PortVia::Win95Io ? Win95IoLibrary : Inpout32Library,
+                     options.port,
+                     options.via == PortVia::Simulated ? SimulatedPortFolder() : QString());
     if (const QString why = port.open(); !why.isEmpty())
         return fail(why);
 

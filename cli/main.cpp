@@ -9,6 +9,10 @@
 
 int main(int argc, char* argv[]) {
     tarvik::DropCapabilities();
+    // Only the port instructions need the launcher; it hands them on to this
+    // program and nothing else.
+    if (tarvik::asksForPortInstructions(argc, argv))
+        tarvik::RestartThroughLauncher(argv, tarvik::LaunchedProgram::Cli);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarvik-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));

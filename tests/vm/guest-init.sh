@@ -1,11 +1,11 @@
 #!/bin/busybox sh
 # shellcheck shell=dash disable=SC2154 # machine, tarvik, launcher, check, plugins: see below
 # /init of the test VM. Root only prepares the machine: loads the kernel's
-# parallel-port drivers, gives /dev/parport0 to the lp group and the launcher
-# its capability. The checks then run as "tester", a member of lp, unless
+# parallel-port drivers, gives the /dev/parportN to the lp group and the
+# launcher its capability. The checks then run as "tester", a member of lp, unless
 # said otherwise, and each prints a PASS or FAIL line on the serial console.
-# The kernel command line names the machine (port378, port278 or none: where
-# its printer port is) and the build-tree files: tarvik, launcher, check,
+# The kernel command line names the machine (port378, port278, none or two:
+# where its printer ports are) and the build-tree files: tarvik, launcher, check,
 # plugins.
 /bin/busybox mkdir -p /usr/bin /usr/sbin /sbin
 /bin/busybox --install -s
@@ -21,10 +21,12 @@ printf 'root:x:0:\nlp:x:7:tester\ntester:x:1000:\n' >/etc/group
 insmod /modules/parport.ko
 insmod /modules/parport_pc.ko
 insmod /modules/ppdev.ko
-if [ -c /dev/parport0 ]; then
-  chown root:lp /dev/parport0
-  chmod 660 /dev/parport0
-fi
+for device in /dev/parport*; do
+  if [ -c "$device" ]; then
+    chown root:lp "$device"
+    chmod 660 "$device"
+  fi
+done
 echo "accelerator: $(dmesg | grep -o 'Hypervisor detected: [A-Za-z]*' || echo 'none (TCG)')"
 echo "ports: machine $machine, kernel $(grep -H . /proc/sys/dev/parport/*/base-addr 2>/dev/null |
   tr '\t\n' '  ')"
@@ -71,6 +73,20 @@ none)
     "$check refused inpout32 inpout32-node-refused 'is not there' parport_pc"
   run launcher 60 "TARVIK_PROBE=launcher \
 TARVIK_PROBE_REFUSED='nothing answers at 0x378|found: none|modprobe parport_pc' $probe $launcher"
+  ;;
+two)
+  # parport0 (0x378) stays held, so that only the second port, parport1 at
+  # 0x278, can be captured.
+  run hold 10 "$check hold"
+  run inpout32-parport1-capture 240 \
+    "$check --port parport1 capture inpout32 inpout32-parport1-capture"
+  known='parport0 at 0x378, parport1 at 0x278'
+  run inpout32-unknown-port 10 "$check --port parport3 refused inpout32 inpout32-unknown-port \
+'the kernel has no parallel port parport3' '$known'"
+  run launcher1 240 "TARVIK_PROBE=launcher1 TARVIK_PROBE_PORT=parport1 TARVIK_PROBE_GRANTED=0x278 \
+TARVIK_PROBE_CAPTURE=1 $probe $launcher --port parport1"
+  run launcher3 60 "TARVIK_PROBE=launcher3 TARVIK_PROBE_PORT=parport3 TARVIK_PROBE_GRANTED=none \
+TARVIK_PROBE_REFUSED='the kernel has no parallel port parport3|$known' $probe $launcher --port=parport3"
   ;;
 *)
   echo "FAIL machine: no checks for '$machine'"

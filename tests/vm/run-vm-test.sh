@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Boots Debian's kernel under QEMU three times, with an emulated printer port
-# at 0x378, at 0x278 and with none, and runs guest-init.sh's checks against
+# Boots Debian's kernel under QEMU four times, with an emulated printer port
+# at 0x378, at 0x278, with none and with two (0x378 and 0x278), and runs guest-init.sh's checks against
 # the kernel's own parallel-port drivers. Passes when every expected check
 # printed PASS; fails on any FAIL line, on a missing check and when a machine
 # does not stop within its time.
@@ -70,7 +70,7 @@ boot() {
 # The machines boot side by side, each on one processor; their reports follow
 # one another.
 started=$(date +%s)
-machines=(port378 port278 none)
+machines=(port378 port278 none two)
 boot port378 "inpout32-capture win95io-refused root-win95io-capture launcher-caps
   launcher-win95io-capture program-caps hold inpout32-busy" \
   -chardev null,id=printer -device isa-parallel,chardev=printer,iobase=0x378,irq=7 \
@@ -82,6 +82,14 @@ boot port278 "inpout32-capture launcher-caps launcher-win95io-capture" \
 boots+=($!)
 boot none "inpout32-refused inpout32-node-refused launcher-caps launcher-win95io-refused" \
   >"$work/none.report" 2>&1 &
+boots+=($!)
+# The kernel numbers these two in the reverse order of the lines: parport0 at
+# 0x378, parport1 at 0x278.
+boot two "hold inpout32-parport1-capture inpout32-unknown-port launcher1-granted launcher1-caps
+  launcher1-win95io-capture launcher3-granted launcher3-caps launcher3-win95io-refused" \
+  -chardev null,id=second -device isa-parallel,chardev=second,iobase=0x278,irq=5 \
+  -chardev null,id=printer -device isa-parallel,chardev=printer,iobase=0x378,irq=7 \
+  >"$work/two.report" 2>&1 &
 boots+=($!)
 failed=0
 for i in "${!machines[@]}"; do
