@@ -66,12 +66,13 @@ std::optional<QByteArray> readSmallMember(zip_t* zip, const char* name) {
 
 class SigrokSession : public SampleSource {
   public:
-    SigrokSession(Zip zip, std::vector<Member> members, CaptureFacts facts)
-        : zip_(std::move(zip)), members_(std::move(members)), facts_(std::move(facts)) {}
+    SigrokSession(QString path, Zip zip, std::vector<Member> members, CaptureFacts facts)
+        : path_(std::move(path)), zip_(std::move(zip)), members_(std::move(members)),
+          facts_(std::move(facts)) {}
 
     CaptureFacts facts() const override { return facts_; }
     std::int64_t read(std::uint8_t* pairs, std::int64_t maxSamples) override;
-    QString errorString() const override { return error_; }
+    QString errorString() const override { return QStringLiteral("\"%1\": %2").arg(path_, error_); }
 
   private:
     // Reads one member to its end: only there does libzip check its CRC.
@@ -81,6 +82,7 @@ class SigrokSession : public SampleSource {
         return -1;
     }
 
+    QString path_;
     Zip zip_;
     std::vector<Member> members_;
     CaptureFacts facts_;
@@ -167,7 +169,8 @@ QString readLayout(zip_t* zip, SessionMetadata& metadata, std::vector<Member>& m
 
 } // namespace
 
-std::unique_ptr<SampleSource> openSigrokSession(QFile& file, QString& whatIsWrong) {
+std::unique_ptr<SampleSource> openSigrokSession(QFile& file, const QString& path,
+                                                QString& whatIsWrong) {
     const int handle = ::dup(file.handle());
     int code = 0;
     Zip zip(handle < 0 ? nullptr : zip_fdopen(handle, ZIP_CHECKCONS, &code));
@@ -187,7 +190,8 @@ std::unique_ptr<SampleSource> openSigrokSession(QFile& file, QString& whatIsWron
         whatIsWrong = QStringLiteral("it holds no samples");
     if (!whatIsWrong.isEmpty())
         return nullptr;
-    return std::make_unique<SigrokSession>(std::move(zip), std::move(members), std::move(facts));
+    return std::make_unique<SigrokSession>(path, std::move(zip), std::move(members),
+                                           std::move(facts));
 }
 
 } // namespace tarvik
