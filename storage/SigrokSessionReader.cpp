@@ -1,6 +1,7 @@
 #include "SigrokSessionReader.h"
 
 #include "SigrokMetadata.h"
+#include "ZipErrorText.h"
 
 #include <QFile>
 
@@ -28,14 +29,6 @@ struct ZipFileCloser {
     void operator()(zip_file_t* file) const { zip_fclose(file); }
 };
 using ZipFile = std::unique_ptr<zip_file_t, ZipFileCloser>;
-
-QString zipErrorText(int code) {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    const QString text = QString::fromUtf8(zip_error_strerror(&error));
-    zip_error_fini(&error);
-    return text;
-}
 
 struct Member {
     zip_uint64_t index;
@@ -93,7 +86,7 @@ class SigrokSession : public SampleSource {
 };
 
 std::int64_t SigrokSession::read(std::uint8_t* pairs, std::int64_t maxSamples) {
-    std::int64_t wanted = maxSamples * BytesPerSample;
+    const std::int64_t wanted = maxSamples * BytesPerSample;
     std::int64_t filled = 0;
     while (filled < wanted && member_ < members_.size()) {
         if (!open_) {
