@@ -19,16 +19,20 @@ constexpr char ZipStart[] = "PK\x03\x04";
 // A .lgc with the file it reads from, which it keeps open.
 class LgcFile : public SampleSource {
   public:
-    explicit LgcFile(std::unique_ptr<QFile> file)
-        : file_(std::move(file)), samples_(*file_, CaptureFacts{SampleCount, 0.0, {}}) {}
+    LgcFile(QString path, std::unique_ptr<QFile> file)
+        : path_(std::move(path)), file_(std::move(file)),
+          samples_(*file_, CaptureFacts{SampleCount, 0.0, {}}) {}
 
     CaptureFacts facts() const override { return samples_.facts(); }
     std::int64_t read(std::uint8_t* pairs, std::int64_t maxSamples) override {
         return samples_.read(pairs, maxSamples);
     }
-    QString errorString() const override { return samples_.errorString(); }
+    QString errorString() const override {
+        return QStringLiteral("\"%1\": %2").arg(path_, samples_.errorString());
+    }
 
   private:
+    QString path_;
     std::unique_ptr<QFile> file_;
     RawSampleFile samples_;
 };
@@ -51,13 +55,13 @@ std::unique_ptr<SampleSource> OpenCaptureFile(const QString& path, QString* whyN
     if (!openForReading(*file, ReadableKinds::RegularFile)) {
         wrong = whyNotReadable(path);
     } else if (file->peek(sizeof ZipStart - 1) == ZipStart) {
-        source = openSigrokSession(*file, wrong);
+        source = openSigrokSession(*file, path, wrong);
     } else if (file->size() != CaptureFileSize) {
         const QLocale english(QLocale::English);
         wrong = QStringLiteral("it holds %1 bytes, and a .lgc capture exactly %2")
                     .arg(english.toString(file->size()), english.toString(CaptureFileSize));
     } else {
-        source = std::make_unique<LgcFile>(std::move(file));
+        source = std::make_unique<LgcFile>(path, std::move(file));
     }
     if (!source && whyNot)
         *whyNot = QStringLiteral("\"%1\" cannot be read as a capture: %2.").arg(path, wrong);

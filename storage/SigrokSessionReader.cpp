@@ -1,6 +1,7 @@
 #include "SigrokSessionReader.h"
 
 #include "SigrokMetadata.h"
+#include "ZipErrorText.h"
 
 #include <QFile>
 
@@ -28,14 +29,6 @@ struct ZipFileCloser {
     void operator()(zip_file_t* file) const { zip_fclose(file); }
 };
 using ZipFile = std::unique_ptr<zip_file_t, ZipFileCloser>;
-
-QString zipErrorText(int code) {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    const QString text = QString::fromUtf8(zip_error_strerror(&error));
-    zip_error_fini(&error);
-    return text;
-}
 
 struct Member {
     zip_uint64_t index;
@@ -66,12 +59,13 @@ std::optional<QByteArray> readSmallMember(zip_t* zip, const char* name) {
 
 class SigrokSession : public SampleSource {
   public:
-    SigrokSession(Zip zip, std::vector<Member> members, CaptureFacts facts)
-        : zip_(std::move(zip)), members_(std::move(members)), facts_(std::move(facts)) {}
+    SigrokSession(QString path, Zip zip, std::vector<Member> members, CaptureFacts facts)
+        : path_(std::move(path)), zip_(std::move(zip)), members_(std::move(members)),
+          facts_(std::move(facts)) {}
 
     CaptureFacts facts() const override { return facts_; }
     std::int64_t read(std::uint8_t* pairs, std::int64_t maxSamples) override;
-    QString errorString() const override { return error_; }
+    QString errorString() const override { return QStringLiteral("\"%1\": %2").arg(path_, error_); }
 
   private:
     // Reads one member to its end: only there does libzip check its CRC.
@@ -81,6 +75,7 @@ class SigrokSession : public SampleSource {
         return -1;
     }
 
+    QString path_;
     Zip zip_;
     std::vector<Member> members_;
     CaptureFacts facts_;
@@ -91,7 +86,7 @@ class SigrokSession : public SampleSource {
 };
 
 std::int64_t SigrokSession::read(std::uint8_t* pairs, std::int64_t maxSamples) {
-    std::int64_t wanted = maxSamples * BytesPerSample;
+    const std::int64_t wanted = maxSamples * BytesPerSample;
     std::int64_t filled = 0;
     while (filled < wanted && member_ < members_.size()) {
         if (!open_) {
@@ -167,7 +162,8 @@ QString readLayout(zip_t* zip, SessionMetadata& metadata, std::vector<Member>& m
 
 } // namespace
 
-std::unique_ptr<SampleSource> openSigrokSession(QFile& file, QString& whatIsWrong) {
+std::unique_ptr<SampleSource> openSigrokSession(QFile& file, const QString& path,
+                                                QString& whatIsWrong) {
     const int handle = ::dup(file.handle());
     int code = 0;
     Zip zip(handle < 0 ? nullptr : zip_fdopen(handle, ZIP_CHECKCONS, &code));
@@ -187,7 +183,8 @@ std::unique_ptr<SampleSource> openSigrokSession(QFile& file, QString& whatIsWron
         whatIsWrong = QStringLiteral("it holds no samples");
     if (!whatIsWrong.isEmpty())
         return nullptr;
-    return std::make_unique<SigrokSession>(std::move(zip), std::move(members), std::move(facts));
+    return std::make_unique<SigrokSession>(path, std::move(zip), std::move(members),
+                                           std::move(facts));
 }
 
 } // namespace tarvik

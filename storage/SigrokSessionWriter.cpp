@@ -1,6 +1,7 @@
 #include "SigrokSessionWriter.h"
 
 #include "SigrokMetadata.h"
+#include "ZipErrorText.h"
 
 #include <QFileInfo>
 
@@ -157,13 +158,8 @@ QString writeSigrokSession(const QString& path, SampleSource& source) {
 
     int code = 0;
     zip_t* zip = zip_open(QFile::encodeName(target).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-    if (!zip) {
-        zip_error_t error;
-        zip_error_init_with_code(&error, code);
-        const QString text = QString::fromUtf8(zip_error_strerror(&error));
-        zip_error_fini(&error);
-        return text;
-    }
+    if (!zip)
+        return zipErrorText(code);
     // The archive holds its members in the order they are added; sigrok reads
     // the version and the metadata first.
     if (addText(zip, "version", version) && addText(zip, "metadata", metadata) &&

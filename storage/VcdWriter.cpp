@@ -23,12 +23,13 @@ struct Timescale {
     const char* text;
 };
 
-// The coarsest tick that still gives every sample a time of its own.
+// The coarsest tick that still gives every sample a time of its own: the
+// first power of ten of a second at or above the rate, down to the tick of
+// HighestSampleRate.
 Timescale timescaleFor(double rate) {
     constexpr const char* Texts[] = {"1 s",    "100 ms", "10 ms",  "1 ms",  "100 us",
                                      "10 us",  "1 us",   "100 ns", "10 ns", "1 ns",
                                      "100 ps", "10 ps",  "1 ps"};
-    static_assert(std::size(Texts) == 13, "down to the tick of the highest rate");
     long double ticks = 1.0L;
     std::size_t k = 0;
     while (ticks < rate && k + 1 < std::size(Texts)) {
