@@ -1,5 +1,6 @@
 #include "StreamCapture.h"
 
+#include "Channels.h"
 #include "PortRegisters.h"
 #include "SampleLoop.h"
 

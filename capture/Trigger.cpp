@@ -11,7 +11,7 @@ namespace {
 std::optional<std::uint16_t> lineBit(const QString& name) {
     for (const Channel& channel : Channels) {
         if (name.compare(QLatin1String(channel.name), Qt::CaseInsensitive) == 0)
-            return static_cast<std::uint16_t>(1U << (channel.byte * 8 + channel.bit));
+            return channelBit(channel);
     }
     return std::nullopt;
 }

@@ -10,9 +10,7 @@ namespace tarvik {
 // Conditions on the lines that must all hold at one sample for a capture to
 // start storing, in sigrok-cli's syntax: "S6=f,D0=1". Per line: 0 or 1 (its
 // level), r (rising: 0 in the sample before, 1 in this one), f (falling) or
-// e (either edge). A sample is a 16-bit unit, the status byte in the low
-// byte and the data byte in the high one, so that a line's bit is its
-// channel number (Channels.h).
+// e (either edge). Samples are compared as 16-bit units (Channels.h).
 class Trigger {
   public:
     // Nothing and a sentence saying why, for text that names no line or no
@@ -37,9 +35,5 @@ class Trigger {
     std::uint16_t falling_ = 0;
     std::uint16_t either_ = 0;
 };
-
-inline std::uint16_t sampleUnit(std::uint8_t status, std::uint8_t data) {
-    return static_cast<std::uint16_t>(status | data << 8);
-}
 
 } // namespace tarvik

@@ -12,21 +12,6 @@ namespace tarvik {
 
 namespace {
 
-std::uint16_t unitOf(const std::uint8_t* pair) {
-    return static_cast<std::uint16_t>(pair[0] | pair[1] << 8);
-}
-
-constexpr std::uint16_t bitOf(const Channel& channel) {
-    return static_cast<std::uint16_t>(1U << (channel.byte * 8 + channel.bit));
-}
-
-constexpr std::uint16_t ChannelBits = [] {
-    std::uint16_t bits = 0;
-    for (const Channel& channel : Channels)
-        bits |= bitOf(channel);
-    return bits;
-}();
-
 // Where each line's present level began, and whether an edge began it.
 struct Run {
     std::int64_t start = 0;
@@ -73,21 +58,22 @@ CaptureSummary SummariseCapture(SampleSource& source) {
             break;
         std::int64_t k = 0;
         if (summary.sampleCount == 0) {
-            previous = unitOf(block.data());
+            previous = sampleUnit(block[0], block[1]);
             for (std::size_t c = 0; c < Channels.size(); ++c)
-                summary.channels[c].firstLevel = previous & bitOf(Channels[c]);
+                summary.channels[c].firstLevel = previous & channelBit(Channels[c]);
             k = 1;
         }
         // Lines change seldom, so a sample is first compared whole.
         for (; k < got; ++k) {
-            const std::uint16_t unit = unitOf(&block[k * BytesPerSample]);
+            const std::uint16_t unit =
+                sampleUnit(block[k * BytesPerSample], block[k * BytesPerSample + 1]);
             const std::uint16_t changed = (unit ^ previous) & ChannelBits;
             previous = unit;
             if (changed == 0)
                 continue;
             const std::int64_t index = summary.sampleCount + k;
             for (std::size_t c = 0; c < Channels.size(); ++c) {
-                const std::uint16_t bit = bitOf(Channels[c]);
+                const std::uint16_t bit = channelBit(Channels[c]);
                 if (!(changed & bit))
                     continue;
                 ChannelSummary& channel = summary.channels[c];

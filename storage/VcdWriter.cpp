@@ -44,22 +44,6 @@ char idOf(std::size_t channel) {
     return static_cast<char>('!' + channel);
 }
 
-// The sample as one 16-bit unit, each line on its channel number's bit.
-std::uint16_t unitOf(const std::uint8_t* pair) {
-    return static_cast<std::uint16_t>(pair[0] | pair[1] << 8);
-}
-
-constexpr std::uint16_t bitOf(const Channel& channel) {
-    return static_cast<std::uint16_t>(1U << (channel.byte * 8 + channel.bit));
-}
-
-constexpr std::uint16_t ChannelBits = [] {
-    std::uint16_t bits = 0;
-    for (const Channel& channel : Channels)
-        bits |= bitOf(channel);
-    return bits;
-}();
-
 class VcdText {
   public:
     VcdText(QIODevice& device, const CaptureFacts& facts)
@@ -82,7 +66,7 @@ class VcdText {
 
     void values(std::uint16_t unit, std::uint16_t changed) {
         for (std::size_t k = 0; k < Channels.size(); ++k) {
-            const std::uint16_t bit = bitOf(Channels[k]);
+            const std::uint16_t bit = channelBit(Channels[k]);
             if (changed & bit) {
                 const char line[] = {(unit & bit) ? '1' : '0', idOf(k), '\n'};
                 text_.append(line, sizeof line);
@@ -141,14 +125,15 @@ QString writeVcd(QIODevice& device, SampleSource& source) {
             break;
         std::int64_t k = 0;
         if (index == 0) {
-            previous = unitOf(block.data());
+            previous = sampleUnit(block[0], block[1]);
             text.append("#0\n$dumpvars\n");
             text.values(previous, ChannelBits);
             text.append("$end\n");
             k = 1;
         }
         for (; k < got; ++k) {
-            const std::uint16_t unit = unitOf(&block[k * BytesPerSample]);
+            const std::uint16_t unit =
+                sampleUnit(block[k * BytesPerSample], block[k * BytesPerSample + 1]);
             if (const std::uint16_t changed = (unit ^ previous) & ChannelBits) {
                 text.time(index + k);
                 text.values(unit, changed);
