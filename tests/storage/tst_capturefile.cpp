@@ -210,7 +210,8 @@ class CaptureFileTest : public QObject {
             c.dialogs.messages.clear();
             c.save(path);
             QCOMPARE(c.dialogs.messages.size(), 1);
-            QVERIFY2(c.dialogs.messages[0].contains(QDir::toNativeSeparators(path)),
+            QVERIFY2(c.dialogs.messages[0].contains(QDir::toNativeSeparators(path)) &&
+                         c.dialogs.messages[0].contains(QStringLiteral("unchanged")),
                      qPrintable(c.dialogs.messages[0]));
             QCOMPARE(readFile(old), QByteArray("an earlier capture"));
             QCOMPARE(QDir(c.dir.path()).entryList(QDir::Files | QDir::Hidden),

@@ -19,10 +19,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <bit>
 #include <cmath>
+#include <csignal>
 #include <limits>
 #include <optional>
 
@@ -346,14 +348,39 @@ class SettingsFileTest : public QObject {
         QCOMPARE(readFile(settingsPath()), settingsLines("|-1|-1| 49152| 16711680| 0"));
     }
 
+    void failedWriteWarnsOnceAndStillCloses_data() {
+        QTest::addColumn<bool>("folderGone");
+        QTest::newRow("folder gone") << true;
+        QTest::newRow("write cut short, as on a full disk") << false;
+    }
+
+    // One warning with the reason, the window still closes, and a file that
+    // stays keeps every byte it had.
     void failedWriteWarnsOnceAndStillCloses() {
+        QFETCH(bool, folderGone);
+        const QByteArray old = settingsLines("rig 2| 1440| 2880| 255| 0| 0");
+        QVERIFY(writeFile(settingsPath(), old));
         Run run;
-        QVERIFY(dir_->remove());
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit lowered{20, saved.rlim_max};
+        if (folderGone)
+            QVERIFY(dir_->remove());
+        else
+            setrlimit(RLIMIT_FSIZE, &lowered);
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral(
                                  "could not write the settings file .*Tarvik\\.INI: .+")));
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-        QVERIFY(run.form.close());
+        const bool closed = run.form.close();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(closed);
+        if (!folderGone) {
+            QCOMPARE(readFile(settingsPath()), old);
+            QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden),
+                     QStringList{"Tarvik.INI"});
+        }
     }
 
     void swatchRefusal() {
