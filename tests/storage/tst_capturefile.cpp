@@ -19,6 +19,7 @@
 #include <csignal>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tarvik {
 
@@ -172,8 +173,8 @@ class CaptureFileTest : public QObject {
     }
 
     // Where the folder takes no new files, a file open to writing is written
-    // in place; a failure part-way is reported without claiming that the file
-    // is as it was.
+    // in place; a failure part-way is reported as such, and the file is kept
+    // with what reached it, also once the folder is open again.
     void savedInPlaceInAFolderClosedToNewFiles() {
         Commands c;
         const QString shared = c.path("shared.lgc");
@@ -181,22 +182,23 @@ class CaptureFileTest : public QObject {
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit saved{};
         getrlimit(RLIMIT_FSIZE, &saved);
-        {
-            const ClosedFolder closed(c.dir.path());
-            QVERIFY(!writeFile(c.path("new.lgc"), "x"));
-            c.save(shared);
-            QVERIFY2(c.dialogs.messages.isEmpty(), qPrintable(c.dialogs.messages.join(u'|')));
-            QVERIFY(readFile(shared).startsWith(TestPattern));
+        std::optional<ClosedFolder> closed(std::in_place, c.dir.path());
+        QVERIFY(!writeFile(c.path("new.lgc"), "x"));
+        c.save(shared);
+        QVERIFY2(c.dialogs.messages.isEmpty(), qPrintable(c.dialogs.messages.join(u'|')));
+        QVERIFY(readFile(shared).startsWith(TestPattern));
 
-            const rlimit lowered{1'000'000, saved.rlim_max};
-            setrlimit(RLIMIT_FSIZE, &lowered);
-            c.save(shared);
-            setrlimit(RLIMIT_FSIZE, &saved);
-        }
+        c.progress.midway = [&closed] { closed.reset(); };
+        const rlimit lowered{3'000'000, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &lowered);
+        c.save(shared);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(!closed);
         QCOMPARE(c.dialogs.messages.size(), 1);
         QVERIFY2(c.dialogs.messages[0].contains(QDir::toNativeSeparators(shared)) &&
-                     !c.dialogs.messages[0].contains(QStringLiteral("unchanged")),
+                     c.dialogs.messages[0].contains(QStringLiteral("incomplete")),
                  qPrintable(c.dialogs.messages[0]));
+        QCOMPARE(readFile(shared), TestPattern.first(3'000'000));
         QCOMPARE(QDir(c.dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"shared.lgc"});
     }
