@@ -2,6 +2,7 @@
 #include "CaptureTransfer.h"
 #include "ClosedFolder.h"
 #include "FailingDevice.h"
+#include "FileSizeLimit.h"
 #include "RecordingProgressBar.h"
 #include "ScriptedDialogs.h"
 #include "TestFiles.h"
@@ -12,11 +13,9 @@
 #include <QTest>
 
 #include <pty.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -179,9 +178,6 @@ class CaptureFileTest : public QObject {
         Commands c;
         const QString shared = c.path("shared.lgc");
         QVERIFY(writeFile(shared, QByteArray(5'000'000, '\xEE')));
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
         std::optional<ClosedFolder> closed(std::in_place, c.dir.path());
         QVERIFY(!writeFile(c.path("new.lgc"), "x"));
         c.save(shared);
@@ -189,10 +185,10 @@ class CaptureFileTest : public QObject {
         QVERIFY(readFile(shared).startsWith(TestPattern));
 
         c.progress.midway = [&closed] { closed.reset(); };
-        const rlimit lowered{3'000'000, saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &lowered);
-        c.save(shared);
-        setrlimit(RLIMIT_FSIZE, &saved);
+        {
+            const FileSizeLimit limit(3'000'000);
+            c.save(shared);
+        }
         QVERIFY(!closed);
         QCOMPARE(c.dialogs.messages.size(), 1);
         QVERIFY2(c.dialogs.messages[0].contains(QDir::toNativeSeparators(shared)) &&
@@ -223,13 +219,10 @@ class CaptureFileTest : public QObject {
         // No one may create files in /proc, not even root.
         savingFails(QStringLiteral("/proc/capture.lgc"));
         // A lowered limit on the size of files stops the write part-way, as a full disk would.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const rlimit lowered{1'000'000, saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &lowered);
-        savingFails(old);
-        setrlimit(RLIMIT_FSIZE, &saved);
+        {
+            const FileSizeLimit limit(1'000'000);
+            savingFails(old);
+        }
         // The name is taken by a folder before the file is complete.
         c.progress.midway = [&c] { QDir().mkdir(c.path("new.lgc")); };
         savingFails(c.path("new.lgc"));

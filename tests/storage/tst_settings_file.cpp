@@ -3,6 +3,7 @@
 #include "DisplayPlatform.h"
 #include "FakePort.h"
 #include "FakeSettingsWindow.h"
+#include "FileSizeLimit.h"
 #include "Form1.h"
 #include "ProgramState.h"
 #include "ScriptedDialogs.h"
@@ -19,12 +20,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <bit>
 #include <cmath>
-#include <csignal>
 #include <limits>
 #include <optional>
 
@@ -361,20 +360,17 @@ class SettingsFileTest : public QObject {
         const QByteArray old = settingsLines("rig 2| 1440| 2880| 255| 0| 0");
         QVERIFY(writeFile(settingsPath(), old));
         Run run;
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const rlimit lowered{20, saved.rlim_max};
+        std::optional<FileSizeLimit> limit;
         if (folderGone)
             QVERIFY(dir_->remove());
         else
-            setrlimit(RLIMIT_FSIZE, &lowered);
+            limit.emplace(20);
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral(
                                  "could not write the settings file .*Tarvik\\.INI: .+")));
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
         const bool closed = run.form.close();
-        setrlimit(RLIMIT_FSIZE, &saved);
+        limit.reset();
         QVERIFY(closed);
         if (!folderGone) {
             QCOMPARE(readFile(settingsPath()), old);
