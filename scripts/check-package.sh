@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks the Debian package that scripts/package.sh built: it holds every file
-# an installation needs, lintian --pedantic finds nothing above information,
+# Checks the Debian package that scripts/package.sh built: packed again from
+# the same build it comes out byte for byte the same, it holds every file an
+# installation needs, lintian --pedantic finds nothing above information,
 # the desktop entry, the AppStream metainfo, the type of capture files and the
 # manual page pass their validators, and the copyright names the licence in
 # Debian's machine-readable format.
@@ -21,6 +22,11 @@ fail() {
   echo "FAIL: $*" >&2
   failed=1
 }
+
+echo "== Packed again from build/release"
+sha256sum "$deb"
+cpack --config build/release/CPackConfig.cmake -B "$work/again" >/dev/null
+cmp "$deb" "$work/again/${deb##*/}" || fail "a second pack of the same build differs"
 
 echo "== Contents of $deb ($(stat -c %s "$deb") bytes)"
 dpkg-deb -c "$deb" | awk '{ print $6 }' >"$work/contents"

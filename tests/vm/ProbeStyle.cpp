@@ -12,6 +12,7 @@
 //                         (0x278, say), or none at all ("none"), among the
 //                         addresses around 0x278 and 0x378
 
+#include "Launcher.h"
 #include "ScanCheck.h"
 
 #include "ScopedSignalHandler.h"
@@ -34,22 +35,27 @@ namespace tarvik {
 
 namespace {
 
-// The capability sets of this process that must all be empty, as
-// "CapInh 0000000000000000, CapPrm ..." for the report.
-bool capabilitiesEmpty(std::string& sets) {
+// The capability sets of this process, which must all be empty, and in a
+// program the launcher started no_new_privs, which must be set: an
+// administrator's capability on a program it runs must stay unused. For the
+// report, as "CapInh 0000000000000000, CapPrm ..., NoNewPrivs 1".
+bool privilegesDropped(std::string& sets) {
     std::ifstream status("/proc/self/status");
-    bool empty = true;
+    bool dropped = true;
     int found = 0;
     for (std::string line; std::getline(status, line);) {
-        for (const std::string name : {"CapInh", "CapPrm", "CapEff", "CapAmb"}) {
+        for (const std::string name : {"CapInh", "CapPrm", "CapEff", "CapAmb", "NoNewPrivs"}) {
             if (line.starts_with(name + ':')) {
                 const std::string value = line.substr(line.find_first_not_of(":\t ", name.size()));
                 sets += (found++ ? ", " : "") + name + ' ' + value;
-                empty = empty && value.find_first_not_of('0') == std::string::npos;
+                if (name != "NoNewPrivs")
+                    dropped = dropped && value.find_first_not_of('0') == std::string::npos;
+                else if (std::getenv(TARVIK_LAUNCHED_MARKER))
+                    dropped = dropped && value == "1";
             }
         }
     }
-    return empty && found == 4;
+    return dropped && found == 5;
 }
 
 sigjmp_buf portFault;
@@ -106,8 +112,8 @@ class ProbeStyle final : public QStylePlugin {
         const char* probe = std::getenv("TARVIK_PROBE");
         const std::string prefix = probe ? probe : "probe";
         std::string sets;
-        const bool empty = capabilitiesEmpty(sets);
-        bool passed = report(empty, (prefix + "-caps").c_str(), QString::fromStdString(sets));
+        const bool dropped = privilegesDropped(sets);
+        bool passed = report(dropped, (prefix + "-caps").c_str(), QString::fromStdString(sets));
         const char* chosen = std::getenv("TARVIK_PROBE_PORT");
         const QString port = QString::fromLocal8Bit(chosen ? chosen : TARVIK_DEFAULT_PORT);
         if (const char* granted = std::getenv("TARVIK_PROBE_GRANTED"))
