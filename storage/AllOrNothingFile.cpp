@@ -1,5 +1,7 @@
 #include "AllOrNothingFile.h"
 
+#include "WritableFile.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -24,17 +26,6 @@ QString whyNotReplaceable(const QString& path) {
     return {};
 }
 
-bool writeAll(QIODevice& device, const char* bytes, qint64 size) {
-    while (size > 0) {
-        const qint64 written = device.write(bytes, size);
-        if (written <= 0)
-            return false;
-        bytes += written;
-        size -= written;
-    }
-    return true;
-}
-
 QString writeAllOrNothing(const QString& path, const std::function<QString(QIODevice&)>& produce) {
     if (QString wrong = whyNotReplaceable(path); !wrong.isEmpty())
         return wrong;
@@ -46,11 +37,7 @@ QString writeAllOrNothing(const QString& path, const std::function<QString(QIODe
     // Left uncommitted, the new file is thrown away.
     if (QString wrong = produce(file); !wrong.isEmpty())
         return wrong;
-    // Qt's commit() does not notice when its own buffer fails to reach the
-    // file, so that is flushed and checked first.
-    if (!file.flush() || !file.commit())
-        return file.errorString();
-    return {};
+    return finishWriting(file, WriteMode::Replacing, true);
 }
 
 } // namespace tarvik

@@ -15,10 +15,6 @@ namespace tarvik {
 // swapped for a file.
 QString whyNotReplaceable(const QString& path);
 
-// Hands all the bytes to the device, asking again for what it did not take:
-// only that brings out an error such as a full disk.
-bool writeAll(QIODevice& device, const char* bytes, qint64 size);
-
 // Writes a new file beside the named one, through produce, and puts it in
 // its place only once every byte has reached the disk, so that the name
 // never holds half a file. produce returns empty on success, otherwise what

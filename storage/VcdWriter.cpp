@@ -3,6 +3,7 @@
 #include "AllOrNothingFile.h"
 #include "Channels.h"
 #include "SampleRate.h"
+#include "WritableFile.h"
 
 #include <QIODevice>
 

@@ -4,6 +4,7 @@
 #include "CaptureFile.h"
 #include "SigrokSessionWriter.h"
 #include "VcdWriter.h"
+#include "WritableFile.h"
 
 #include <QIODevice>
 #include <QLocale>
