@@ -2,6 +2,7 @@
 
 #include "CaptureFile.h"
 #include "CaptureSummary.h"
+#include "ConvertCaptureFile.h"
 #include "Interruption.h"
 #include "OpenCaptureFile.h"
 #include "PortLibrary.h"
@@ -209,8 +210,7 @@ int runFile(const CliOptions& options) {
             return fail(why);
         if (const QString refusal = targetRefusal(options.outputFile); !refusal.isEmpty())
             return fail(refusal);
-        if (QFileInfo(options.outputFile).canonicalFilePath() ==
-            QFileInfo(options.inputFile).canonicalFilePath())
+        if (isSameFile(options.inputFile, options.outputFile))
             return fail(QStringLiteral("%1 is the input file; give the output another name")
                             .arg(QDir::toNativeSeparators(options.outputFile)));
     }

@@ -10,10 +10,7 @@
 
 namespace tarvik {
 
-namespace {
-
-// Whether both names lead to one file, through links or other spellings.
-bool sameFile(const QString& first, const QString& second) {
+bool isSameFile(const QString& first, const QString& second) {
     struct stat one {};
     struct stat other {};
     return ::stat(QFile::encodeName(first).constData(), &one) == 0 &&
@@ -21,11 +18,9 @@ bool sameFile(const QString& first, const QString& second) {
            one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }
 
-} // namespace
-
 QString ConvertCaptureFile(const QString& input, const QString& output, CaptureFormat format,
                            double rateOverride) {
-    if (sameFile(input, output))
+    if (isSameFile(input, output))
         return QStringLiteral("\"%1\" was not written: it is the file being converted.")
             .arg(output);
     QString whyNot;
