@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <optional>
 #include <vector>
 
 namespace tarvik {
@@ -172,7 +173,9 @@ StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, QIODevi
         taken = 1;
     }
     const std::int64_t start = nowNs();
-    Schedule schedule(request.sampleRate > 0.0 ? request.sampleRate : 1.0, start);
+    std::optional<Schedule> schedule;
+    if (request.sampleRate > 0.0)
+        schedule.emplace(request.sampleRate, start);
 
     std::int64_t blockStart = start;
     std::int64_t buffered = 0;
@@ -180,9 +183,9 @@ StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, QIODevi
         const auto block = static_cast<std::int32_t>(
             std::min<std::int64_t>(SamplesPerStamp, request.samples - timing.samples));
         std::uint8_t* const first = pairs.data() + buffered * BytesPerPair;
-        if (request.sampleRate > 0.0)
-            schedule.read(port, first + taken * BytesPerPair, timing.samples + taken, block - taken,
-                          timing);
+        if (schedule)
+            schedule->read(port, first + taken * BytesPerPair, timing.samples + taken,
+                           block - taken, timing);
         else
             ReadSamples(port, {first, first + 1, BytesPerPair}, taken, block - 1, noBar);
         taken = 0;

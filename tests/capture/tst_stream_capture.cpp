@@ -69,6 +69,23 @@ class StreamCaptureTest : public QObject {
                 quint8(bytes[2 * n]) != (n & 0xFF) || quint8(bytes[2 * n + 1]) != ((n >> 8) & 0xFF);
         QCOMPARE(wrong, 0);
 
+        // On a schedule, after the polls that time the port, with the
+        // trigger's sample first: every sample still in order.
+        QString why;
+        PatternPort timed(counter);
+        QBuffer scheduled;
+        scheduled.open(QIODevice::WriteOnly);
+        QCOMPARE(StreamCapture(timed, {5000, *Trigger::parse("S3=1", &why), 0.0, 1e6}, scheduled,
+                               observer, timing),
+                 StreamEnd::Complete);
+        const QByteArray onTime = scheduled.data();
+        QCOMPARE(onTime.size(), 10000);
+        const qsizetype firstPoll = timed.polls - 5000;
+        for (qsizetype k = 0; k < 5000; ++k)
+            wrong += quint8(onTime[2 * k]) != ((firstPoll + k) & 0xFF);
+        QCOMPARE(wrong, 0);
+        QCOMPARE(timing.scheduledRate, 1e6);
+
         Observer stopping;
         stopping.stopAfter = 3 * 4096;
         QBuffer stopped;
