@@ -140,7 +140,7 @@ class CliTest : public QObject {
             QSKIP("sigrok-cli is not installed");
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("timed.sr"));
-        const Run run = cli({"--scan", "--via", "simulated", "--samples", "200000", "-o", file},
+        const Run run = cli({"--scan", "--via", "simulated", "--samples", "1000000", "-o", file},
                             {"TARVIK_SIMULATED_RATE=1M"});
         QVERIFY2(run.status == 0, run.err.constData());
 
