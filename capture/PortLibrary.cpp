@@ -90,9 +90,9 @@ QString unreachable(const char* fileName, const QString& path, const char* reaso
 } // namespace
 
 QString SimulatedPortFolder() {
-    return QDir::cleanPath(QDir(QCoreApplication::applicationDirPath())
-                               .absoluteFilePath(QStringLiteral("../" TARVIK_PORT_LIBDIR
-                                                                "/simulated")));
+    return QDir::cleanPath(
+        QDir(QCoreApplication::applicationDirPath())
+            .absoluteFilePath(QStringLiteral("../" TARVIK_PORT_LIBDIR "/simulated")));
 }
 
 PortLibrary::~PortLibrary() {
