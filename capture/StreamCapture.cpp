@@ -18,8 +18,10 @@ namespace tarvik {
 
 namespace {
 
-// Blocks gathered before they go to the sink together: half a megabyte.
-constexpr std::int64_t BlocksPerWrite = 64;
+// Blocks gathered before they go to the sink together: 64 KiB, little enough
+// that the allocator keeps it in the heap rather than mapping fresh pages for
+// every capture.
+constexpr std::int64_t BlocksPerWrite = 8;
 constexpr std::int64_t BytesPerPair = 2;
 // Samples taken as fast as the port answers before a schedule starts, to
 // learn whether the port can keep it.
