@@ -5,7 +5,6 @@
 #include "SampleRate.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 
 #include <cmath>
 
@@ -121,10 +120,13 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(help))
-        return {std::nullopt, 0, parser.helpText()};
-    if (parser.isSet(version))
+        // Without a QCoreApplication, which the command does without to start
+        // faster, Qt names no program in its usage line.
         return {std::nullopt, 0,
-                QStringLiteral("tarvik-cli %1\n").arg(QCoreApplication::applicationVersion())};
+                parser.helpText().replace(QLatin1String("<executable_name>"),
+                                          QLatin1String("tarvik-cli"))};
+    if (parser.isSet(version))
+        return {std::nullopt, 0, QStringLiteral("tarvik-cli " TARVIK_VERSION "\n")};
     if (!parser.positionalArguments().isEmpty())
         return usageError(
             QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));

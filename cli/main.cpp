@@ -3,7 +3,7 @@
 #include "Interruption.h"
 #include "Privileges.h"
 
-#include <QCoreApplication>
+#include <QStringList>
 
 #include <cstdio>
 
@@ -13,11 +13,12 @@ int main(int argc, char* argv[]) {
     // program and nothing else.
     if (tarvik::asksForPortInstructions(argc, argv))
         tarvik::RestartThroughLauncher(argv, tarvik::LaunchedProgram::Cli);
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tarvik-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
-
-    const tarvik::ParsedCommandLine parsed = tarvik::parseCommandLine(app.arguments());
+    // No QCoreApplication: the command needs no event loop, and making one
+    // would cost it a third of its start.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const tarvik::ParsedCommandLine parsed = tarvik::parseCommandLine(arguments);
     if (!parsed.options) {
         std::fputs(qUtf8Printable(parsed.text), parsed.exitStatus == 0 ? stdout : stderr);
         return parsed.exitStatus;
