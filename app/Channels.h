@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 
 namespace tarvik {
 
@@ -30,5 +31,23 @@ inline constexpr std::array<Channel, 13> Channels{{
     {"D1", 1, 1},
     {"D0", 1, 0},
 }};
+
+// A sample as one 16-bit unit, the status byte low and the data byte high,
+// so that each line lies on its channel number's bit.
+constexpr std::uint16_t sampleUnit(std::uint8_t status, std::uint8_t data) {
+    return static_cast<std::uint16_t>(status | data << 8);
+}
+
+constexpr std::uint16_t channelBit(const Channel& channel) {
+    return static_cast<std::uint16_t>(1U << (channel.byte * 8 + channel.bit));
+}
+
+// The bits of all thirteen lines; the others are no lines at all.
+inline constexpr std::uint16_t ChannelBits = [] {
+    std::uint16_t bits = 0;
+    for (const Channel& channel : Channels)
+        bits |= channelBit(channel);
+    return bits;
+}();
 
 } // namespace tarvik

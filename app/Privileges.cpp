@@ -11,7 +11,9 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace tarvik {
 namespace {
@@ -50,16 +52,28 @@ void DropCapabilities() {
         std::exit(EXIT_FAILURE);
 }
 
-void RestartThroughLauncher(char* argv[]) {
+void RestartThroughLauncher(char* argv[], LaunchedProgram program) {
+    const bool cli = program == LaunchedProgram::Cli;
     // A user who names the port libraries' folder (the simulated port, say)
     // keeps that choice: the loader would drop LD_LIBRARY_PATH on the way
     // through the launcher, which carries a capability.
     if (std::getenv(TARVIK_LAUNCHED_MARKER) || std::getenv("LD_LIBRARY_PATH") || getuid() == 0 ||
-        programFile() != TARVIK_INSTALLED_PROGRAM || access(TARVIK_INSTALLED_LAUNCHER, X_OK) != 0)
+        programFile() != (cli ? TARVIK_INSTALLED_CLI : TARVIK_INSTALLED_PROGRAM) ||
+        access(TARVIK_INSTALLED_LAUNCHER, X_OK) != 0)
         return;
+    // The launcher would start tarvik-cli for the window's first argument
+    // --cli, which the window refuses by itself.
+    if (!argv[0] || (!cli && argv[1] && std::strcmp(argv[1], TARVIK_LAUNCH_CLI) == 0))
+        return;
+    std::vector<char*> arguments{argv[0]};
+    if (cli)
+        arguments.push_back(const_cast<char*>(TARVIK_LAUNCH_CLI));
+    for (char** argument = argv + 1; *argument; ++argument)
+        arguments.push_back(*argument);
+    arguments.push_back(nullptr);
     // Also set by the launcher; here too, so that no launcher can start a loop.
     setenv(TARVIK_LAUNCHED_MARKER, "1", 1);
-    execv(TARVIK_INSTALLED_LAUNCHER, argv);
+    execv(TARVIK_INSTALLED_LAUNCHER, arguments.data());
 }
 
 } // namespace tarvik

@@ -14,10 +14,15 @@ namespace tarvik {
 // capabilities stay.
 void DropCapabilities();
 
+// The two programs that tarvik-launcher starts.
+enum class LaunchedProgram { Window, Cli };
+
 // The installed program, started plainly (from the desktop menu, say), starts
-// again through the installed launcher when this user may run it, so that the
-// upper "SCAN" button reaches the port. Returns when that does not apply,
-// also when LD_LIBRARY_PATH names where the port libraries are to come from.
-void RestartThroughLauncher(char* argv[]);
+// again through the installed launcher with the same arguments when this user
+// may run it, so that the upper "SCAN" button (tarvik-cli: --via win95io)
+// reaches the port; the launcher reads the chosen port from the arguments.
+// Returns when that does not apply: the running file is not the installed
+// program, or LD_LIBRARY_PATH names where the port libraries are to come from.
+void RestartThroughLauncher(char* argv[], LaunchedProgram program);
 
 } // namespace tarvik

@@ -9,12 +9,14 @@
 #include "ClassicLook.h"
 #include "EveryValueProgressBar.h"
 #include "ProgressBarView.h"
+#include "StreamCapture.h"
 #include "TicksPerMicrosecond.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QEvent>
+#include <QFile>
 #include <QProgressBar>
 #include <QWidget>
 
@@ -123,6 +125,24 @@ void BM_CaptureNoDisplay(benchmark::State& state) {
     reportPerSample(state);
 }
 BENCHMARK(BM_CaptureNoDisplay)->Unit(benchmark::kMillisecond);
+
+// The same number of samples as tarvik-cli takes them: in blocks, the clock
+// read after each, and written to a file (here one that keeps nothing).
+void BM_StreamCaptureNoDisplay(benchmark::State& state) {
+    FreePort port;
+    QFile sink(QStringLiteral("/dev/null"));
+    sink.open(QIODevice::WriteOnly);
+    struct : CaptureObserver {
+        bool waiting(double) override { return true; }
+        bool carryOn(std::int64_t, double) override { return true; }
+        void cannotKeepUp(double) override {}
+    } observer;
+    CaptureTiming timing;
+    for (auto _ : state)
+        StreamCapture(port, {SampleCount, {}, 0.0, 0.0}, sink, observer, timing);
+    reportPerSample(state);
+}
+BENCHMARK(BM_StreamCaptureNoDisplay)->Unit(benchmark::kMillisecond);
 
 void BM_CaptureWithPB1(benchmark::State& state) {
     auto program = std::make_unique<ProgramState>();

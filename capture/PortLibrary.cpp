@@ -1,5 +1,8 @@
 #include "PortLibrary.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <dlfcn.h>
@@ -52,8 +55,12 @@ template <typename Function> Function lookUp(void* handle, const char* name) {
     return reinterpret_cast<Function>(dlsym(handle, name));
 }
 
-QString notLoaded(const char* fileName, const QString& reason) {
+QString notLoaded(const char* fileName, const QString& folder, const QString& reason) {
     const QString name = text(fileName);
+    if (!folder.isEmpty())
+        return QStringLiteral("The port library %1 could not be loaded from %2: %3.\n\n"
+                              "It comes with the program: install or build the program again.")
+            .arg(name, folder, reason);
     return QStringLiteral("The port library %1 could not be loaded: %2.\n\n"
                           "The program looks for it in these folders, in this order:\n%3\n\n"
                           "Put %1 into one of them, or start the program with LD_LIBRARY_PATH "
@@ -69,12 +76,27 @@ QString lacksFunction(const char* fileName, const QString& path, const char* fun
         .arg(name, path, text(function));
 }
 
+QString refusesPort(const char* fileName, const QString& path, const QString& port,
+                    const char* reason) {
+    return QStringLiteral("The port library %1 (%2) does not take %3 as the port: %4")
+        .arg(text(fileName), path, port, text(reason));
+}
+
 QString unreachable(const char* fileName, const QString& path, const char* reason) {
     return QStringLiteral("The port library %1 (%2) cannot reach the printer port: %3")
         .arg(text(fileName), path, text(reason));
 }
 
 } // namespace
+
+QString SimulatedPortFolder() {
+    // From the program's own file, as the kernel started it: tarvik-cli runs
+    // without a QCoreApplication, which would cost it a third of its start.
+    return QDir::cleanPath(
+        QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath())
+            .dir()
+            .absoluteFilePath(QStringLiteral("../" TARVIK_PORT_LIBDIR "/simulated")));
+}
 
 PortLibrary::~PortLibrary() {
     if (handle_)
@@ -102,11 +124,15 @@ void PortLibrary::close() {
 }
 
 QString PortLibrary::load() {
-    void* handle = dlopen(file_.fileName, RTLD_NOW | RTLD_LOCAL);
+    const QByteArray path =
+        folder_.isEmpty() ? QByteArray(file_.fileName)
+                          : QFile::encodeName(folder_ + QLatin1Char('/') + text(file_.fileName));
+    void* handle = dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         // Taken at once: looking up the search folders resets dlerror().
         const char* reason = dlerror();
-        return notLoaded(file_.fileName, reason ? text(reason) : QStringLiteral("no reason given"));
+        return notLoaded(file_.fileName, folder_,
+                         reason ? text(reason) : QStringLiteral("no reason given"));
     }
 
     // Both functions are looked up here rather than at their first call: the
@@ -119,6 +145,13 @@ QString PortLibrary::load() {
                                               write ? file_.readFunction : file_.writeFunction);
         dlclose(handle);
         return failure;
+    }
+    if (const auto select = lookUp<SelectFunction>(handle, TARVIK_PORT_SELECT_NAME)) {
+        if (const char* reason = select(port_.toLocal8Bit().constData())) {
+            const QString failure = refusesPort(file_.fileName, loadedPath(handle), port_, reason);
+            dlclose(handle);
+            return failure;
+        }
     }
     handle_ = handle;
     write_ = write;

@@ -2,8 +2,12 @@
 
 #include "PortDevice.h"
 #include "PortExports.h"
+#include "PortName.h"
+
+#include <QString>
 
 #include <cstdint>
+#include <utility>
 
 namespace tarvik {
 
@@ -20,23 +24,33 @@ inline constexpr PortLibraryFile Win95IoLibrary{"libWIN95IO.so", TARVIK_WIN95IO_
 inline constexpr PortLibraryFile Inpout32Library{"libinpout32.so", TARVIK_INPOUT32_WRITE_NAME,
                                                  TARVIK_INPOUT32_READ_NAME};
 
-// A port reached through a shared library, opened by its bare file name the
-// first time the port is opened, so that LD_LIBRARY_PATH and then the
-// program's RUNPATH are searched. Nothing is loaded before that. The port
-// libraries built with this program also export TarvikPortStatus, called by
-// every open(), and TarvikPortRelease, called by close() (PortExports.h); a
-// library without them is taken to reach the port and to hold nothing.
+// The folder of the simulated port's libraries, found from the program's own
+// folder: "simulated" below the real ones (lib/tarvik/simulated beside the
+// installed program; the build tree has the same folders).
+QString SimulatedPortFolder();
+
+// A port reached through a shared library, opened the first time the port is
+// opened: by its bare file name, so that LD_LIBRARY_PATH and then the
+// program's RUNPATH are searched, or from the folder given. Nothing is loaded
+// before that. The port libraries built with this program also export
+// TarvikPortSelect, told the port right after loading, TarvikPortStatus,
+// called by every open(), and TarvikPortRelease, called by close()
+// (PortExports.h); a library without them is taken to be fine for any port,
+// to reach it and to hold nothing.
 class PortLibrary final : public PortDevice {
   public:
-    explicit PortLibrary(const PortLibraryFile& file) : file_(file) {}
+    // port: which of the kernel's parallel ports, parportN.
+    explicit PortLibrary(const PortLibraryFile& file,
+                         QString port = QStringLiteral(TARVIK_DEFAULT_PORT), QString folder = {})
+        : file_(file), port_(std::move(port)), folder_(std::move(folder)) {}
     ~PortLibrary() override;
     PortLibrary(const PortLibrary&) = delete;
     PortLibrary& operator=(const PortLibrary&) = delete;
 
-    // Loads the library and looks up its functions on the first call, then
-    // asks the library to reach the port. A library that cannot be loaded,
-    // lacks a function or cannot reach the port is unloaded again, so that
-    // the next call tries afresh.
+    // Loads the library, looks up its functions and tells it the port on the
+    // first call, then asks the library to reach the port. A library that
+    // cannot be loaded, lacks a function, does not take the port or cannot
+    // reach it is unloaded again, so that the next call tries afresh.
     QString open() override;
     void out(std::int16_t address, std::int16_t value) override { write_(address, value); }
     std::int16_t inp(std::int16_t address) override { return read_(address); }
@@ -45,6 +59,7 @@ class PortLibrary final : public PortDevice {
   private:
     using WriteFunction = void (*)(std::int16_t address, std::int16_t value);
     using ReadFunction = std::int16_t (*)(std::int16_t address);
+    using SelectFunction = const char* (*)(const char* name);
     using StatusFunction = const char* (*)();
     using ReleaseFunction = void (*)();
 
@@ -52,6 +67,8 @@ class PortLibrary final : public PortDevice {
     void unload();
 
     PortLibraryFile file_;
+    QString port_;
+    QString folder_;
     void* handle_ = nullptr;
     WriteFunction write_ = nullptr;
     ReadFunction read_ = nullptr;

@@ -13,6 +13,14 @@
 TARVIK_PORT_API const char* TarvikPortStatus(void);
 #define TARVIK_PORT_STATUS_NAME "TarvikPortStatus"
 
+// Chooses the kernel's parallel port that the library reaches, by the name
+// the user gave it (parportN, PortName.h); parport0 until then. Called once,
+// right after loading, before TarvikPortStatus. Null when the library takes
+// the name; otherwise a sentence saying why not. Optional: a library without
+// it is taken to be fine for any port.
+TARVIK_PORT_API const char* TarvikPortSelect(const char* name);
+#define TARVIK_PORT_SELECT_NAME "TarvikPortSelect"
+
 // Lets go of what TarvikPortStatus claimed, at the end of every capture; safe
 // to call when nothing is claimed. Optional, like TarvikPortStatus.
 TARVIK_PORT_API void TarvikPortRelease(void);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks the Debian package that scripts/package.sh built: it holds every file
-# an installation needs, lintian --pedantic finds nothing above information,
+# Checks the Debian package that scripts/package.sh built: packed again from
+# the same build it comes out byte for byte the same, it holds every file an
+# installation needs, lintian --pedantic finds nothing above information,
 # the desktop entry, the AppStream metainfo, the type of capture files and the
 # manual page pass their validators, and the copyright names the licence in
 # Debian's machine-readable format.
@@ -22,10 +23,16 @@ fail() {
   failed=1
 }
 
+echo "== Packed again from build/release"
+sha256sum "$deb"
+cpack --config build/release/CPackConfig.cmake -B "$work/again" >/dev/null
+cmp "$deb" "$work/again/${deb##*/}" || fail "a second pack of the same build differs"
+
 echo "== Contents of $deb ($(stat -c %s "$deb") bytes)"
 dpkg-deb -c "$deb" | awk '{ print $6 }' >"$work/contents"
 for file in \
   usr/bin/tarvik \
+  usr/bin/tarvik-cli \
   "usr/lib/$multiarch/tarvik/libinpout32.so" \
   "usr/lib/$multiarch/tarvik/libWIN95IO.so" \
   "usr/lib/$multiarch/tarvik/simulated/libinpout32.so" \
@@ -38,11 +45,12 @@ for file in \
   usr/share/metainfo/org.tarvik.Tarvik.metainfo.xml \
   usr/share/mime/packages/tarvik.xml \
   usr/lib/modules-load.d/tarvik.conf \
-  usr/share/man/man1/tarvik.1.gz; do
+  usr/share/man/man1/tarvik.1.gz \
+  usr/share/man/man1/tarvik-cli.1.gz; do
   grep -qFx "./$file" "$work/contents" || fail "the package lacks /$file"
 done
 # Dependencies come from dpkg-shlibdeps; without it the package would claim none.
-dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' ||
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6.*libzip4\|libzip4.*libqt6widgets6' ||
   fail "Depends lacks the libraries the program links: $(dpkg-deb -f "$deb" Depends)"
 [ "$(dpkg-deb -f "$deb" Suggests)" = "sigrok-cli, pulseview" ] ||
   fail "Suggests is '$(dpkg-deb -f "$deb" Suggests)', not the tools that open captures"
@@ -78,7 +86,9 @@ grep -qx 'application/x-tarvik-capture:tarvik' "$work/mime/icons" ||
   fail "application/x-tarvik-capture has not the program's icon"
 
 echo "== man --warnings"
-warnings=$(man --warnings -l -Tutf8 "$share/man/man1/tarvik.1.gz" 2>&1 >/dev/null)
-[ -z "$warnings" ] || fail "the manual page has warnings:"$'\n'"$warnings"
+for page in "$share"/man/man1/*.1.gz; do
+  warnings=$(man --warnings -l -Tutf8 "$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "the manual page ${page##*/} has warnings:"$'\n'"$warnings"
+done
 
 exit $failed

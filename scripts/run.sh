@@ -2,6 +2,7 @@
 # Installs what is missing, builds Tarvik and starts it.
 #   scripts/run.sh                   capture through the real printer port
 #   scripts/run.sh --simulated-port  capture from the built-in simulated port
+#   scripts/run.sh OPTIONS...        any of the program's options (--help)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,7 +10,4 @@ scripts/install-deps.sh
 cmake --preset release >/dev/null
 cmake --build --preset release --target tarvik
 
-if [ "${1:-}" = "--simulated-port" ]; then
-  export LD_LIBRARY_PATH="$PWD/build/release/portsim${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
-fi
-exec build/release/ui/tarvik
+exec build/release/ui/tarvik "$@"

@@ -54,11 +54,9 @@ void CaptureFileCommands::save() {
         outcome = QStringLiteral("It is unchanged.");
     } else if (!isOpen(mode)) {
         failure = file.errorString();
-    } else if (!WriteCapture(state_, file, progress_) || !file.commit()) {
-        // Left uncommitted, a new file is thrown away; one written in place
-        // keeps what reached it.
-        failure = file.errorString();
-        if (mode == WriteMode::InPlace)
+    } else {
+        failure = finishWriting(file, mode, WriteCapture(state_, file, progress_));
+        if (!failure.isEmpty() && mode == WriteMode::InPlace)
             outcome = QStringLiteral("The file was being written in place and is incomplete.");
     }
     if (failure.isEmpty())

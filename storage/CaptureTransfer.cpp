@@ -1,5 +1,7 @@
 #include "CaptureTransfer.h"
 
+#include "WritableFile.h"
+
 #include <QIODevice>
 
 #include <algorithm>
@@ -20,19 +22,6 @@ void startProgress(ProgressBar& progress) {
     progress.setMax(static_cast<float>(SampleCount));
     progress.setMin(1.0F);
     progress.setValue(1.0F);
-}
-
-// QIODevice::write may take less than it was given (a file that hits its size
-// limit does); asking again for the rest brings out the error, if any.
-bool writeAll(QIODevice& device, const char* bytes, qint64 size) {
-    while (size > 0) {
-        const qint64 written = device.write(bytes, size);
-        if (written <= 0)
-            return false;
-        bytes += written;
-        size -= written;
-    }
-    return true;
 }
 
 } // namespace

@@ -10,6 +10,10 @@ namespace tarvik {
 // the data byte.
 inline constexpr int BytesPerSample = 2;
 
+// The samples a reader of a source asks for at a time: enough to make each
+// call's cost vanish, little enough to stay in the cache.
+inline constexpr std::int64_t SamplesPerBlock = 64 * 1024;
+
 // What is known of a capture beside its samples.
 struct CaptureFacts {
     std::int64_t sampleCount = 0;
@@ -32,5 +36,10 @@ class SampleSource {
     virtual std::int64_t read(std::uint8_t* pairs, std::int64_t maxSamples) = 0;
     virtual QString errorString() const = 0;
 };
+
+// What a writer says when the samples it copies cannot be read: a clause.
+inline QString readFailure(const SampleSource& source) {
+    return QStringLiteral("the capture could not be read (%1)").arg(source.errorString());
+}
 
 } // namespace tarvik

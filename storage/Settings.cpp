@@ -25,11 +25,16 @@ void SaveSettings(const ProgramState& state, const SettingsWindow& window) {
     const QByteArray text = settingsText(state.settingsHeader, window);
     QSaveFile file(settingsFilePath(state.appDir));
     const WriteMode mode = openForWriting(file);
-    if (isOpen(mode) && file.write(text) == text.size() && file.commit())
-        return;
-    qWarning("Tarvik: could not write the settings file %s: %s", qUtf8Printable(file.fileName()),
-             mode == WriteMode::NotARegularFile ? "not a regular file"
-                                                : qUtf8Printable(file.errorString()));
+    QString failure;
+    if (mode == WriteMode::NotARegularFile)
+        failure = QStringLiteral("not a regular file");
+    else if (!isOpen(mode))
+        failure = file.errorString();
+    else
+        failure = writeWhole(file, mode, text);
+    if (!failure.isEmpty())
+        qWarning("Tarvik: could not write the settings file %s: %s",
+                 qUtf8Printable(file.fileName()), qUtf8Printable(failure));
 }
 
 } // namespace tarvik

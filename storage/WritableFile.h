@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QByteArrayView>
+#include <QString>
+#include <QtGlobal>
+
+class QIODevice;
 class QSaveFile;
 
 namespace tarvik {
@@ -30,5 +35,18 @@ WriteMode openForWriting(QSaveFile& file);
 inline bool isOpen(WriteMode mode) {
     return mode == WriteMode::Replacing || mode == WriteMode::InPlace;
 }
+
+// Writes every one of the bytes: false as soon as the device takes no more.
+bool writeAll(QIODevice& device, const char* bytes, qint64 size);
+
+// Ends a write to a file that openForWriting opened, `written` saying whether
+// every byte was taken. Returns an empty text once the whole file stands under
+// its name, and otherwise why not. A new file that failed is thrown away and
+// the old one kept; a file written in place is closed with what reached it,
+// never removed.
+QString finishWriting(QSaveFile& file, WriteMode mode, bool written);
+
+// Writes the bytes to a file that openForWriting opened and finishes it.
+QString writeWhole(QSaveFile& file, WriteMode mode, QByteArrayView bytes);
 
 } // namespace tarvik

@@ -6,21 +6,23 @@
 // So this library first looks whether the port is open to it already, and
 // only otherwise asks for it itself, which succeeds for root.
 //
-// The port is the one the kernel found first, wherever it lies (PortBase.h);
-// the program's register addresses only choose the register. An address with
+// The port is the chosen one of the kernel's, parport0 unless the program
+// chooses another, wherever it lies (PortBase.h); the program's register
+// addresses only choose the register. An address with
 // no port behind it would read as all lines high without a word, so every
 // capture first makes sure that a port answers there.
 
 #include "KernelLockdown.h"
+#include "KernelPorts.h"
 #include "Launcher.h"
 #include "PortBase.h"
 #include "PortExports.h"
+#include "PortName.h"
 #include "PortRegisters.h"
 #include "ScopedSignalHandler.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 
-#include <glob.h>
 #include <sys/io.h>
 #include <unistd.h>
 
@@ -29,7 +31,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 namespace tarvik {
 namespace {
@@ -45,6 +46,7 @@ constexpr unsigned short ControlOffset = TarvikControlRegister - TarvikDataRegis
 constexpr unsigned char ReadBackControl = 0x0F;
 constexpr short NothingThere = 0xFF;
 
+int portNumber = 0;
 unsigned short base = TarvikDataRegister;
 bool baseFromKernel = false;
 bool granted = false;
@@ -88,13 +90,29 @@ bool permissionInherited() {
     return inherited;
 }
 
+// The chosen port is one the kernel does not have, or has behind USB, say,
+// with no registers that port instructions reach.
+const char* noRegisters() {
+    if (!tarvikKernelKnowsPort(TARVIK_KERNEL_PORTS, portNumber))
+        return tarvikUnknownPort(TARVIK_KERNEL_PORTS, portNumber, reason, sizeof reason);
+    std::snprintf(reason, sizeof reason,
+                  "the kernel's parallel port " TARVIK_PORT_NAME_PREFIX
+                  "%d has no registers that the processor's port instructions reach, as a port "
+                  "behind USB has none. Use the other SCAN button, which goes through the "
+                  "kernel's parallel-port driver.",
+                  portNumber);
+    return reason;
+}
+
 const char* reachPort() {
     if (granted)
         return nullptr;
     triedOnce = true;
-    const unsigned kernelBase = tarvikReadPortBase(TARVIK_KERNEL_PORT_BASE);
-    baseFromKernel = kernelBase != 0;
-    base = static_cast<unsigned short>(baseFromKernel ? kernelBase : FirstRegister);
+    const unsigned chosenBase = tarvikChosenPortBase(TARVIK_KERNEL_PORTS, portNumber);
+    if (chosenBase == 0)
+        return noRegisters();
+    baseFromKernel = tarvikKernelKnowsPort(TARVIK_KERNEL_PORTS, portNumber);
+    base = static_cast<unsigned short>(chosenBase);
     if (permissionInherited() || ioperm(base, RegisterCount, 1) == 0) {
         granted = true;
         return nullptr;
@@ -137,38 +155,21 @@ bool portAnswers() {
     return (inb(control) & ReadBackControl) == (TarvikDataLinesIn & ReadBackControl);
 }
 
-// "parport0 at 0x278, parport1 at 0xD010", or "none".
-std::string kernelPorts() {
-    const std::string folder = "/proc/sys/dev/parport/";
-    const std::string file = "/base-addr";
-    std::string ports;
-    glob_t found{};
-    if (glob((folder + "parport*" + file).c_str(), 0, nullptr, &found) == 0) {
-        for (std::size_t i = 0; i < found.gl_pathc; ++i) {
-            const std::string path = found.gl_pathv[i];
-            ports += (ports.empty() ? "" : ", ") +
-                     path.substr(folder.size(), path.size() - folder.size() - file.size());
-            if (const unsigned portBase = tarvikReadPortBase(path.c_str())) {
-                char at[16];
-                std::snprintf(at, sizeof at, " at 0x%X", portBase);
-                ports += at;
-            }
-        }
-    }
-    globfree(&found);
-    return ports.empty() ? "none" : ports;
-}
-
 const char* nothingAnswers() {
+    char ports[256];
+    char where[64];
+    if (baseFromKernel)
+        std::snprintf(where, sizeof where,
+                      "the address of the kernel's parallel port " TARVIK_PORT_NAME_PREFIX "%d",
+                      portNumber);
+    else
+        std::snprintf(where, sizeof where, "the standard printer-port address");
     std::snprintf(reason, sizeof reason,
                   "nothing answers at 0x%X, %s (ports the kernel has found: %s). Use the other "
                   "SCAN button, which reaches the port through the kernel's parallel-port "
                   "driver; if the machine has a printer port that the kernel has not found, "
                   "load the driver (sudo modprobe parport_pc) and start the program again.",
-                  base,
-                  baseFromKernel ? "the address of the kernel's first parallel port"
-                                 : "the standard printer-port address",
-                  kernelPorts().c_str());
+                  base, where, tarvikDescribeKernelPorts(TARVIK_KERNEL_PORTS, ports, sizeof ports));
     return reason;
 }
 
@@ -197,6 +198,18 @@ unsigned short onPort(unsigned short address) {
 
 } // namespace
 
+TARVIK_PORT_API const char* TarvikPortSelect(const char* name) {
+    const int number = tarvikParsePortName(name);
+    if (number < 0)
+        return TARVIK_NOT_A_PORT_NAME;
+    if (number != portNumber) {
+        granted = false;
+        triedOnce = false;
+    }
+    portNumber = number;
+    return nullptr;
+}
+
 TARVIK_PORT_API const char* TarvikPortStatus(void) {
     if (const char* failure = reachPort())
         return failure;
@@ -223,6 +236,10 @@ TARVIK_PORT_API short vbInp(short address) {
 #else
 
 namespace tarvik {
+
+TARVIK_PORT_API const char* TarvikPortSelect(const char*) {
+    return nullptr;
+}
 
 TARVIK_PORT_API const char* TarvikPortStatus(void) {
     return "port instructions exist only on x86 processors. Use the other SCAN button, "

@@ -1,21 +1,27 @@
 /* tarvik-launcher: starts Tarvik with the printer port's three registers open
  * to it and no capability at all.
+ *   tarvik-launcher ARGUMENTS...        starts the window, tarvik ARGUMENTS...
+ *   tarvik-launcher --cli ARGUMENTS...  starts tarvik-cli ARGUMENTS...
  *
  * This is the only file that ever carries CAP_SYS_RAWIO (setcap
  * cap_sys_rawio+ep), so it does as little as it can. It asks the kernel for
- * I/O permission on the printer port's three registers, at the base the
- * kernel itself reports for its first parallel port (0x378 where it knows
- * none), gives up every capability, forbids new privileges and executes the
- * program whose path was fixed when it was built, never one named by its
- * arguments or the environment. The I/O permission survives execve(); the
- * capability does not, so the program, Qt and any plugin the environment
- * names run without it. */
+ * I/O permission on the three registers of the port that the arguments choose
+ * with --port parportN (parport0 without one), at the base the kernel itself
+ * reports for that port (0x378 for parport0 where it knows none); a name that
+ * is not parportN with a short decimal N, or a port the kernel does not have,
+ * gets no permission at all, and the program then says why. It gives up every
+ * capability, forbids new privileges and executes one of the two programs
+ * whose paths were fixed when it was built, never one named by its arguments
+ * or the environment. The I/O permission survives execve(); the capability
+ * does not, so the program, Qt and any plugin the environment names run
+ * without it. */
 
 #define _GNU_SOURCE
 
 #include "KernelLockdown.h"
 #include "Launcher.h"
 #include "PortBase.h"
+#include "PortName.h"
 #include "PortRegisters.h"
 
 #include <errno.h>
@@ -32,8 +38,9 @@
 
 /* Without the permission the program still starts: the lower SCAN button
  * goes through the kernel's driver and needs none. */
-static void openPortRegisters(void) {
-    if (ioperm(tarvikPortBase(), TarvikRegisterCount, 1) == 0)
+static void openPortRegisters(int number) {
+    const unsigned base = tarvikChosenPortBase(TARVIK_KERNEL_PORTS, number);
+    if (base == 0 || ioperm(base, TarvikRegisterCount, 1) == 0)
         return;
     const int error = errno;
     if (error == EPERM && tarvikKernelLockedDown())
@@ -50,7 +57,9 @@ static void openPortRegisters(void) {
                 strerror(error));
 }
 #else
-static void openPortRegisters(void) {}
+static void openPortRegisters(int number) {
+    (void)number;
+}
 #endif
 
 /* Effective, permitted, inheritable and ambient sets are emptied, and no
@@ -67,7 +76,9 @@ static int dropCapabilities(void) {
 }
 
 int main(int argc, char* argv[]) {
-    openPortRegisters();
+    const int cli = argc > 1 && strcmp(argv[1], TARVIK_LAUNCH_CLI) == 0;
+    const int passedOn = cli ? 2 : 1;
+    openPortRegisters(tarvikPortArgument(argc - passedOn, argv + passedOn));
     if (!dropCapabilities()) {
         perror("tarvik-launcher: cannot give up its capabilities");
         return 1;
@@ -78,9 +89,18 @@ int main(int argc, char* argv[]) {
         perror("tarvik-launcher");
         return 1;
     }
-    char program[] = TARVIK_PROGRAM;
-    char* withoutArguments[] = {program, NULL};
-    execv(program, argc > 0 ? argv : withoutArguments);
+    char window[] = TARVIK_PROGRAM;
+    char cliProgram[] = TARVIK_CLI_PROGRAM;
+    char* withoutArguments[] = {window, NULL};
+    char* program = window;
+    char** arguments = argc > 0 ? argv : withoutArguments;
+    if (cli) {
+        /* The option's place takes the program's path: tarvik-cli ARGUMENTS... */
+        program = cliProgram;
+        argv[1] = cliProgram;
+        arguments = argv + 1;
+    }
+    execv(program, arguments);
     fprintf(stderr, "tarvik-launcher: cannot start %s: %s\n", program, strerror(errno));
     return 127;
 }

@@ -1,13 +1,16 @@
-// The printer port through the kernel's parallel-port driver (ppdev). The
-// device node belongs to the lp group, so no root rights are needed, and the
-// driver finds the port at whatever base address the card has: the program's
-// register addresses only choose the register.
+// The printer port through the kernel's parallel-port driver (ppdev), as
+// /dev/parportN for the chosen port. The device node belongs to the lp group,
+// so no root rights are needed, and the driver finds the port at whatever base
+// address the card has: the program's register addresses only choose the
+// register.
 //
 // The port is shared with the printer driver and other programs, so it is
 // claimed at the start of each capture and released at its end; a port that
 // someone else holds is reported at once rather than waited for.
 
+#include "KernelPorts.h"
 #include "PortExports.h"
+#include "PortName.h"
 #include "PortRegisters.h"
 #include "ScopedSignalHandler.h"
 
@@ -44,19 +47,26 @@ constexpr short NothingThere = 0xFF;
 // How long a claim waits for a port that someone else holds.
 constexpr long ClaimWaitNanoseconds = 250'000'000;
 
-constexpr const char* Device = "/dev/parport0";
-
+int portNumber = 0;
+char devicePath[24] = "/dev/" TARVIK_DEFAULT_PORT;
 int device = -1;
 bool dataLinesIn = false;
 bool triedOnce = false;
-char reason[512];
+char reason[768];
 volatile sig_atomic_t claimTimedOut = 0;
 
 // "<device> <problem> (<system's reason>). <what to do>"
 const char* fail(const char* problem, int error, const char* remedy) {
-    std::snprintf(reason, sizeof reason, "%s %s (%s). %s", Device, problem, std::strerror(error),
-                  remedy);
+    std::snprintf(reason, sizeof reason, "%s %s (%s). %s", devicePath, problem,
+                  std::strerror(error), remedy);
     return reason;
+}
+
+const char* cannotBe(const char* problem, int error) {
+    char remedy[64];
+    std::snprintf(remedy, sizeof remedy,
+                  "It is the kernel's parallel port " TARVIK_PORT_NAME_PREFIX "%d.", portNumber);
+    return fail(problem, error, remedy);
 }
 
 const char* openFailure(int error) {
@@ -69,11 +79,19 @@ const char* openFailure(int error) {
     case ENOENT:
     case ENODEV:
     case ENXIO:
+        if (!tarvikKernelKnowsPort(TARVIK_KERNEL_PORTS, portNumber) &&
+            tarvikKernelPortCount(TARVIK_KERNEL_PORTS) > 0) {
+            char unknown[sizeof reason - sizeof devicePath - sizeof " is not there: "];
+            std::snprintf(
+                reason, sizeof reason, "%s is not there: %s", devicePath,
+                tarvikUnknownPort(TARVIK_KERNEL_PORTS, portNumber, unknown, sizeof unknown));
+            return reason;
+        }
         return fail("is not there", error,
                     "Load the kernel's parallel-port drivers (sudo modprobe -a parport_pc "
                     "ppdev) and check that the machine has a printer port.");
     default:
-        return fail("cannot be opened", error, "It is the kernel's first parallel port.");
+        return cannotBe("cannot be opened", error);
     }
 }
 
@@ -116,7 +134,7 @@ const char* reachPort() {
     if (device >= 0)
         return nullptr;
     triedOnce = true;
-    const int fd = ::open(Device, O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(devicePath, O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return openFailure(errno);
     if (const int error = claimWithin(fd); error != 0) {
@@ -128,7 +146,7 @@ const char* reachPort() {
         // A device node made by hand opens without a port behind it.
         if (error == ENXIO || error == ENODEV)
             return openFailure(error);
-        return fail("cannot be claimed", error, "It is the kernel's first parallel port.");
+        return cannotBe("cannot be claimed", error);
     }
     device = fd;
     return nullptr;
@@ -170,6 +188,17 @@ __attribute__((destructor)) void releaseAtUnload() {
 }
 
 } // namespace
+
+TARVIK_PORT_API const char* TarvikPortSelect(const char* name) {
+    const int number = tarvikParsePortName(name);
+    if (number < 0)
+        return TARVIK_NOT_A_PORT_NAME;
+    if (number != portNumber)
+        releasePort();
+    portNumber = number;
+    std::snprintf(devicePath, sizeof devicePath, "/dev/" TARVIK_PORT_NAME_PREFIX "%d", number);
+    return nullptr;
+}
 
 TARVIK_PORT_API const char* TarvikPortStatus(void) {
     return reachPort();

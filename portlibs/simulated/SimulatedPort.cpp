@@ -23,13 +23,15 @@ void SimulatedPort::write(short address, short value) {
         control_ = byte;
         dataLinesIn_ = (byte & DataLinesIn) != 0;
         step_ = -1;
+        clock_.restart();
     }
 }
 
 short SimulatedPort::read(short address) {
     switch (address) {
     case StatusRegister:
-        return simulated::statusAt(++step_);
+        step_ = clock_.nextRead();
+        return simulated::statusAt(step_);
     case DataRegister:
         // With the data lines driven by the port, it reads back what was written.
         return dataLinesIn_ ? simulated::dataAt(step_ < 0 ? 0 : step_) : dataWritten_;

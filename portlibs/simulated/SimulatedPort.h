@@ -1,18 +1,22 @@
 #pragma once
 
+#include "SimulatedClock.h"
+
 #include <cstdint>
 
 namespace tarvik {
 
 // The registers of a printer port at 0x378 with the signals of
 // SimulatedSignals.h on its pins. A control write starts the signals again at
-// step 0; each status read moves on one step.
+// step 0; each status read moves on one step, or in real time
+// (SimulatedClock.h).
 class SimulatedPort {
   public:
     void write(short address, short value);
     short read(short address);
 
   private:
+    SimulatedClock clock_;
     std::int64_t step_ = -1; // no status read since the last control write
     bool dataLinesIn_ = false;
     std::uint8_t dataWritten_ = 0;

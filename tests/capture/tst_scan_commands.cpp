@@ -210,6 +210,24 @@ class ScanCommandsTest : public QObject {
         pthread_sigmask(SIG_SETMASK, nullptr, &maskAfter);
         QCOMPARE(sigismember(&maskAfter, SIGSEGV), sigismember(&maskBefore, SIGSEGV));
     }
+
+    // A library given a folder comes from there alone, not from the search
+    // path that holds one of the same name; and a library that knows ports
+    // turns away a name that is not one before it touches anything.
+    void loadsFromTheFolderGivenAndTellsThePort() {
+        const QTemporaryDir empty;
+        PortLibrary fromFolder(Inpout32Library, QStringLiteral(TARVIK_DEFAULT_PORT), empty.path());
+        const QString notThere = fromFolder.open();
+        QVERIFY2(notThere.contains(QStringLiteral("could not be loaded from ") + empty.path()),
+                 qPrintable(notThere));
+
+        PortLibrary wrongName({IOPERM_LIBRARY, TARVIK_WIN95IO_WRITE_NAME, TARVIK_WIN95IO_READ_NAME},
+                              QStringLiteral("parport01"));
+        const QString refused = wrongName.open();
+        QVERIFY2(refused.contains(QStringLiteral("does not take parport01 as the port: it is not "
+                                                 "the name of a parallel port")),
+                 qPrintable(refused));
+    }
 };
 
 } // namespace tarvik

@@ -91,6 +91,17 @@ class NavigationTest : public QObject {
 
         // At the upper limit the last sample drawn is within one step of the end.
         QCOMPARE(SampleIndexAt(upperLimit, zoom, 10239), SampleCount - int(std::lrint(zoom)));
+
+        // Paging back from the end stops at sample 1, also where whole pages
+        // from the end would land on 0 (at 1/16, 6,398 of them).
+        const double page = zoom * 10240 / 2;
+        const auto presses = int(std::ceil((SampleCount - zoom * 10240 - 1) / page));
+        setView(zoom, upperLimit);
+        for (int press = 1; press < presses; ++press)
+            PreviousPage(*state_);
+        QCOMPARE(state_->viewStart, float(upperLimit - (presses - 1) * page));
+        PreviousPage(*state_);
+        QCOMPARE(state_->viewStart, 1.0F);
     }
 
     void workedSequenceFromStartUp() {

@@ -2,6 +2,7 @@
 #include "CaptureTransfer.h"
 #include "ClosedFolder.h"
 #include "FailingDevice.h"
+#include "FileSizeLimit.h"
 #include "RecordingProgressBar.h"
 #include "ScriptedDialogs.h"
 #include "TestFiles.h"
@@ -12,13 +13,12 @@
 #include <QTest>
 
 #include <pty.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tarvik {
 
@@ -172,31 +172,29 @@ class CaptureFileTest : public QObject {
     }
 
     // Where the folder takes no new files, a file open to writing is written
-    // in place; a failure part-way is reported without claiming that the file
-    // is as it was.
+    // in place; a failure part-way is reported as such, and the file is kept
+    // with what reached it, also once the folder is open again.
     void savedInPlaceInAFolderClosedToNewFiles() {
         Commands c;
         const QString shared = c.path("shared.lgc");
         QVERIFY(writeFile(shared, QByteArray(5'000'000, '\xEE')));
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        {
-            const ClosedFolder closed(c.dir.path());
-            QVERIFY(!writeFile(c.path("new.lgc"), "x"));
-            c.save(shared);
-            QVERIFY2(c.dialogs.messages.isEmpty(), qPrintable(c.dialogs.messages.join(u'|')));
-            QVERIFY(readFile(shared).startsWith(TestPattern));
+        std::optional<ClosedFolder> closed(std::in_place, c.dir.path());
+        QVERIFY(!writeFile(c.path("new.lgc"), "x"));
+        c.save(shared);
+        QVERIFY2(c.dialogs.messages.isEmpty(), qPrintable(c.dialogs.messages.join(u'|')));
+        QVERIFY(readFile(shared).startsWith(TestPattern));
 
-            const rlimit lowered{1'000'000, saved.rlim_max};
-            setrlimit(RLIMIT_FSIZE, &lowered);
+        c.progress.midway = [&closed] { closed.reset(); };
+        {
+            const FileSizeLimit limit(3'000'000);
             c.save(shared);
-            setrlimit(RLIMIT_FSIZE, &saved);
         }
+        QVERIFY(!closed);
         QCOMPARE(c.dialogs.messages.size(), 1);
         QVERIFY2(c.dialogs.messages[0].contains(QDir::toNativeSeparators(shared)) &&
-                     !c.dialogs.messages[0].contains(QStringLiteral("unchanged")),
+                     c.dialogs.messages[0].contains(QStringLiteral("incomplete")),
                  qPrintable(c.dialogs.messages[0]));
+        QCOMPARE(readFile(shared), TestPattern.first(3'000'000));
         QCOMPARE(QDir(c.dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"shared.lgc"});
     }
@@ -210,7 +208,8 @@ class CaptureFileTest : public QObject {
             c.dialogs.messages.clear();
             c.save(path);
             QCOMPARE(c.dialogs.messages.size(), 1);
-            QVERIFY2(c.dialogs.messages[0].contains(QDir::toNativeSeparators(path)),
+            QVERIFY2(c.dialogs.messages[0].contains(QDir::toNativeSeparators(path)) &&
+                         c.dialogs.messages[0].contains(QStringLiteral("unchanged")),
                      qPrintable(c.dialogs.messages[0]));
             QCOMPARE(readFile(old), QByteArray("an earlier capture"));
             QCOMPARE(QDir(c.dir.path()).entryList(QDir::Files | QDir::Hidden),
@@ -220,13 +219,10 @@ class CaptureFileTest : public QObject {
         // No one may create files in /proc, not even root.
         savingFails(QStringLiteral("/proc/capture.lgc"));
         // A lowered limit on the size of files stops the write part-way, as a full disk would.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const rlimit lowered{1'000'000, saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &lowered);
-        savingFails(old);
-        setrlimit(RLIMIT_FSIZE, &saved);
+        {
+            const FileSizeLimit limit(1'000'000);
+            savingFails(old);
+        }
         // The name is taken by a folder before the file is complete.
         c.progress.midway = [&c] { QDir().mkdir(c.path("new.lgc")); };
         savingFails(c.path("new.lgc"));

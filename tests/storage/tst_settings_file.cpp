@@ -3,6 +3,7 @@
 #include "DisplayPlatform.h"
 #include "FakePort.h"
 #include "FakeSettingsWindow.h"
+#include "FileSizeLimit.h"
 #include "Form1.h"
 #include "ProgramState.h"
 #include "ScriptedDialogs.h"
@@ -346,14 +347,36 @@ class SettingsFileTest : public QObject {
         QCOMPARE(readFile(settingsPath()), settingsLines("|-1|-1| 49152| 16711680| 0"));
     }
 
+    void failedWriteWarnsOnceAndStillCloses_data() {
+        QTest::addColumn<bool>("folderGone");
+        QTest::newRow("folder gone") << true;
+        QTest::newRow("write cut short, as on a full disk") << false;
+    }
+
+    // One warning with the reason, the window still closes, and a file that
+    // stays keeps every byte it had.
     void failedWriteWarnsOnceAndStillCloses() {
+        QFETCH(bool, folderGone);
+        const QByteArray old = settingsLines("rig 2| 1440| 2880| 255| 0| 0");
+        QVERIFY(writeFile(settingsPath(), old));
         Run run;
-        QVERIFY(dir_->remove());
+        std::optional<FileSizeLimit> limit;
+        if (folderGone)
+            QVERIFY(dir_->remove());
+        else
+            limit.emplace(20);
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral(
                                  "could not write the settings file .*Tarvik\\.INI: .+")));
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-        QVERIFY(run.form.close());
+        const bool closed = run.form.close();
+        limit.reset();
+        QVERIFY(closed);
+        if (!folderGone) {
+            QCOMPARE(readFile(settingsPath()), old);
+            QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden),
+                     QStringList{"Tarvik.INI"});
+        }
     }
 
     void swatchRefusal() {

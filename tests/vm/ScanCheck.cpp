@@ -43,7 +43,7 @@ bool unchanged(const ScanResult& result) {
 
 } // namespace
 
-ScanResult scan(const PortLibraryFile& file) {
+ScanResult scan(const PortLibraryFile& file, const QString& port) {
     ScanResult result;
     ScriptedDialogs dialogs;
     CommonDialog dialog(dialogs);
@@ -51,9 +51,9 @@ ScanResult scan(const PortLibraryFile& file) {
     result.state->zoomFactor = ZoomFactor;
     result.state->viewStart = ViewStart;
     ScanCommand command(*result.state, dialog, progress, [&result] { result.redrawn = true; });
-    PortLibrary port(file);
+    PortLibrary library(file, port);
     const auto start = std::chrono::steady_clock::now();
-    command.scan(port, QStringLiteral("SCAN"));
+    command.scan(library, QStringLiteral("SCAN"));
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     result.messages = dialogs.messages;
@@ -66,8 +66,8 @@ bool report(bool passed, const char* check, const QString& detail) {
     return passed;
 }
 
-bool checkCapture(const PortLibraryFile& file, const char* check) {
-    const ScanResult result = scan(file);
+bool checkCapture(const PortLibraryFile& file, const QString& port, const char* check) {
+    const ScanResult result = scan(file, port);
     if (!result.messages.isEmpty() || !result.redrawn)
         return report(false, check, result.messages.join(QLatin1Char('\n')));
     for (std::int32_t i = 1; i <= SampleCount; ++i) {
@@ -88,8 +88,9 @@ bool checkCapture(const PortLibraryFile& file, const char* check) {
                       .arg(result.seconds * 1e9 / SampleCount, 0, 'f', 0));
 }
 
-bool checkRefused(const PortLibraryFile& file, const char* check, const QStringList& texts) {
-    const ScanResult result = scan(file);
+bool checkRefused(const PortLibraryFile& file, const QString& port, const char* check,
+                  const QStringList& texts) {
+    const ScanResult result = scan(file, port);
     bool passed = unchanged(result) && result.seconds < 1.0;
     for (const QString& text : texts)
         passed = passed && result.messages.first().contains(text);

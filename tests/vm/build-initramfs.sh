@@ -2,7 +2,9 @@
 # Builds the test VM's initramfs: busybox, the kernel modules, the init script
 # and the given files, each at its own absolute path together with the shared
 # libraries it loads, so that build-tree paths compiled into the program hold
-# inside the VM too.
+# inside the VM too. A symbolic link to a folder stays a link (the programs'
+# RUNPATH reaches the port libraries through one); its target must be given
+# too.
 #   tests/vm/build-initramfs.sh OUTPUT.cpio MODULE-FOLDER INIT-SCRIPT FILE...
 set -euo pipefail
 
@@ -30,6 +32,11 @@ place() {
 }
 
 for file in "$@"; do
+  if [ -L "$file" ] && [ -d "$file" ]; then
+    mkdir -p "$tree$(dirname "$file")"
+    cp -P "$file" "$tree$file"
+    continue
+  fi
   place "$file"
   # ldd names each library as "name => /path (address)", the loader as "/path (address)".
   for library in $(ldd "$file" | sed -n 's/.*=> \(\/[^ ]*\) .*/\1/p; s/^\s*\(\/[^ ]*\) .*/\1/p'); do

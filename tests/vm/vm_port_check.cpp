@@ -1,10 +1,12 @@
 // The port checks run inside the test VM, one per command line:
-//   vm_port_check capture LIBRARY CHECK        a whole SCAN through the library
-//   vm_port_check refused LIBRARY CHECK TEXT...
+//   vm_port_check [--port parportN] capture LIBRARY CHECK
+//                                              a whole SCAN through the library
+//   vm_port_check [--port parportN] refused LIBRARY CHECK TEXT...
 //                                              the SCAN answers within a second with one
 //                                              message saying every TEXT, and changes nothing
 //   vm_port_check hold                         claims /dev/parport0 and leaves a process holding it
-// LIBRARY is inpout32 or win95io. Each prints a PASS or FAIL line; the exit
+// LIBRARY is inpout32 or win95io, on parport0 unless --port names another
+// port. Each prints a PASS or FAIL line; the exit
 // status says the same.
 
 #include "ScanCheck.h"
@@ -40,23 +42,29 @@ bool hold() {
 } // namespace
 
 int runCheck(int argc, char* argv[]) {
+    QString port = QStringLiteral(TARVIK_DEFAULT_PORT);
+    if (argc > 2 && std::strcmp(argv[1], "--port") == 0) {
+        port = QString::fromLocal8Bit(argv[2]);
+        argc -= 2;
+        argv += 2;
+    }
     const std::string command = argc > 1 ? argv[1] : "";
     const std::string library = argc > 2 ? argv[2] : "";
     const PortLibraryFile* file = library == "inpout32"  ? &Inpout32Library
                                   : library == "win95io" ? &Win95IoLibrary
                                                          : nullptr;
     if (command == "capture" && file && argc == 4)
-        return checkCapture(*file, argv[3]) ? 0 : 1;
+        return checkCapture(*file, port, argv[3]) ? 0 : 1;
     if (command == "refused" && file && argc >= 4) {
         QStringList texts;
         for (int i = 4; i < argc; ++i)
             texts << QString::fromLocal8Bit(argv[i]);
-        return checkRefused(*file, argv[3], texts) ? 0 : 1;
+        return checkRefused(*file, port, argv[3], texts) ? 0 : 1;
     }
     if (command == "hold")
         return hold() ? 0 : 1;
-    std::fputs("usage: vm_port_check capture LIBRARY CHECK, refused LIBRARY CHECK TEXT..., or "
-               "hold\n",
+    std::fputs("usage: vm_port_check [--port parportN] capture LIBRARY CHECK, or refused LIBRARY "
+               "CHECK TEXT...; or vm_port_check hold\n",
                stderr);
     return 2;
 }

@@ -1,0 +1,115 @@
+// tarvik-cli's sample schedule on a port that answers at once: how close to
+// its time each sample is taken, and what a slow schedule costs the
+// processor. Each status read is time-stamped by the port itself, so the
+// figures do not rest on the schedule's own account of itself.
+
+#include "StreamCapture.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QFile>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <vector>
+
+namespace tarvik {
+
+namespace {
+
+std::int64_t nowNs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+}
+
+double processorSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Answers at once and notes when each status read came.
+class StampingPort final : public PortDevice {
+  public:
+    std::vector<std::int64_t> reads;
+    QString open() override { return {}; }
+    void out(std::int16_t, std::int16_t) override {}
+    std::int16_t inp(std::int16_t address) override {
+        if (address == 0x379)
+            reads.push_back(nowNs());
+        return 0x55;
+    }
+    void close() override {}
+};
+
+struct Quiet final : CaptureObserver {
+    bool waiting(double) override { return true; }
+    bool carryOn(std::int64_t, double) override { return true; }
+    void cannotKeepUp(double) override {}
+};
+
+// The capture's own status reads come after the schedule's first probe reads.
+void capture(StampingPort& port, double rate, std::int64_t samples, CaptureTiming& timing) {
+    QFile sink(QStringLiteral("/dev/null"));
+    sink.open(QIODevice::WriteOnly);
+    Quiet quiet;
+    port.reads.clear();
+    port.reads.reserve(std::size_t(samples) + 1024);
+    StreamCapture(port, {samples, {}, 0.0, rate}, sink, quiet, timing);
+    port.reads.erase(port.reads.begin(), port.reads.end() - samples);
+}
+
+void BM_OnTime(benchmark::State& state) {
+    const double rate = double(state.range(0));
+    const std::int64_t samples = std::int64_t(rate); // one second
+    StampingPort port;
+    CaptureTiming timing;
+    std::vector<double> shares;
+    std::vector<double> latest;
+    for (auto _ : state) {
+        capture(port, rate, samples, timing);
+        const std::int64_t start = port.reads.front();
+        std::int64_t within = 0;
+        std::int64_t worst = 0;
+        for (std::size_t k = 0; k < port.reads.size(); ++k) {
+            const auto due = start + std::int64_t(double(k) * 1e9 / rate);
+            const std::int64_t late = port.reads[k] - due;
+            within += std::llabs(late) <= 1000;
+            worst = std::max(worst, late);
+        }
+        shares.push_back(100.0 * double(within) / double(samples));
+        latest.push_back(double(worst) / 1e3);
+    }
+    std::sort(shares.begin(), shares.end());
+    std::sort(latest.begin(), latest.end());
+    state.counters["within_1us_pct"] = shares[shares.size() / 2];
+    state.counters["latest_us"] = latest[latest.size() / 2];
+    state.counters["late_samples"] = double(timing.lateSamples);
+}
+BENCHMARK(BM_OnTime)->ArgName("rate")->Arg(100'000)->Arg(500'000)->Iterations(5)->Unit(
+    benchmark::kMillisecond);
+
+void BM_SlowScheduleProcessorTime(benchmark::State& state) {
+    StampingPort port;
+    CaptureTiming timing;
+    double used = 0.0;
+    for (auto _ : state) {
+        const double before = processorSeconds();
+        capture(port, 1000.0, 10'000, timing); // ten seconds at 1 kS/s
+        used = processorSeconds() - before;
+    }
+    state.counters["cpu_pct_of_a_core"] = 100.0 * used / 10.0;
+    state.counters["latest_us"] = timing.latestDelaySeconds * 1e6;
+}
+BENCHMARK(BM_SlowScheduleProcessorTime)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
+
+} // namespace tarvik
+
+BENCHMARK_MAIN();

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "PortDevice.h"
+#include "Trigger.h"
+
+#include <cstdint>
+
+class QIODevice;
+
+namespace tarvik {
+
+// A capture of any length is read in blocks of this many samples; the clock
+// is read once a block, which costs nothing next to the reads themselves.
+inline constexpr std::int32_t SamplesPerStamp = 4096;
+
+// What a stream capture is asked to do.
+struct CaptureRequest {
+    std::int64_t samples = 0;
+    // Storing starts with the first sample at which it holds; empty: at once.
+    Trigger trigger;
+    // How long the trigger may be waited for; 0 for as long as it takes.
+    double waitSeconds = 0.0;
+    // Sample k is taken k / sampleRate after the first; 0: as fast as the
+    // port answers.
+    double sampleRate = 0.0;
+};
+
+// How a capture went in time, from the monotonic clock read at its start, at
+// the end of every block and at its end.
+struct CaptureTiming {
+    std::int64_t samples = 0;
+    // From the first sample stored to the end of the last.
+    double seconds = 0.0;
+    // The longest time a whole block took.
+    double longestBlockSeconds = 0.0;
+    // How long the trigger was waited for.
+    double waitedSeconds = 0.0;
+    // On a schedule: its rate, the samples taken more than one interval after
+    // their time, and the longest delay of any sample.
+    double scheduledRate = 0.0;
+    std::int64_t lateSamples = 0;
+    double latestDelaySeconds = 0.0;
+
+    double meanRate() const { return seconds > 0.0 ? double(samples) / seconds : 0.0; }
+    // The longest block against a block's mean time: 1 for perfectly even
+    // sampling, 10 where the machine held the capture up for nine blocks' time.
+    double unevenness() const;
+};
+
+// Told how a capture goes; each answer says whether it goes on.
+class CaptureObserver {
+  public:
+    virtual ~CaptureObserver() = default;
+    // Now and then while the trigger is waited for.
+    virtual bool waiting(double seconds) = 0;
+    // After every block stored.
+    virtual bool carryOn(std::int64_t samplesDone, double seconds) = 0;
+    // Once, before a schedule starts, when the port answers more slowly than
+    // the schedule asks: fastestRate is the rate it managed.
+    virtual void cannotKeepUp(double fastestRate) = 0;
+};
+
+enum class StreamEnd { Complete, Stopped, SinkFailed, TriggerNotSeen };
+
+// Captures from an open port as asked and writes the samples to the sink as
+// pairs of a status byte and a data byte, in blocks, so that memory stays
+// bounded however long the capture. As fast as the port answers, it runs the
+// window's own sample loop. timing describes the samples taken, also when the
+// capture ended early.
+StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, QIODevice& sink,
+                        CaptureObserver& observer, CaptureTiming& timing);
+
+} // namespace tarvik

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "CaptureFormat.h"
+#include "Trigger.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+namespace tarvik {
+
+// Which port library a capture goes through.
+enum class PortVia { Inpout32, Win95Io, Simulated };
+
+// What one run of the command is asked to do, as its command line says it.
+struct CliOptions {
+    bool scan = false;
+    QString inputFile;
+    QString outputFile;
+    std::optional<CaptureFormat> outputFormat; // -O; otherwise from the output's name
+    PortVia via = PortVia::Inpout32;
+    QString port; // --port parportN; empty for the default
+    std::int64_t samples = 0;
+    double sampleRate = 0.0; // --samplerate; 0 when not given
+    Trigger trigger;
+    double waitSeconds = 0.0; // --wait; 0 for as long as it takes
+    bool show = false;
+    bool quiet = false;
+};
+
+// The outcome of reading the command line: options to run with, or an exit
+// status with the text to print (help and version on stdout, a usage error
+// on stderr).
+struct ParsedCommandLine {
+    std::optional<CliOptions> options;
+    int exitStatus = 0;
+    QString text;
+};
+
+ParsedCommandLine parseCommandLine(const QStringList& arguments);
+
+// Whether the command line asks for the processor's port instructions
+// (--via win95io), read before anything else starts, so that the program can
+// restart through the launcher that grants them.
+bool asksForPortInstructions(int argc, char* argv[]);
+
+} // namespace tarvik

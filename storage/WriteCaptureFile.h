@@ -1,0 +1,19 @@
+#pragma once
+
+#include "CaptureFormat.h"
+#include "SampleSource.h"
+
+#include <QString>
+
+namespace tarvik {
+
+// Writes the capture to the named file in the given format, all or nothing:
+// the name never holds half a file, and a name that is no regular file (a
+// named pipe, a device, a folder) is left alone. A .lgc holds exactly
+// SampleCount samples and a value change dump needs the sample rate; a
+// capture that does not fit its format is refused before anything is
+// written. Empty on success, otherwise one sentence naming the file and what
+// went wrong.
+QString WriteCaptureFile(const QString& path, CaptureFormat format, SampleSource& source);
+
+} // namespace tarvik

@@ -1,0 +1,250 @@
+#include "SimulatedSignals.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace tarvik {
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// tarvik-cli as a script runs it, with no terminal and no display.
+Run cli(const QStringList& arguments, const QStringList& environment = {}) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("TARVIK_SIMULATED_RATE"));
+    for (const QString& setting : environment)
+        env.insert(setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(TARVIK_CLI), arguments);
+    process.waitForFinished(120'000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+QString sigrokCli() {
+    return QStandardPaths::findExecutable(QStringLiteral("sigrok-cli"));
+}
+
+QByteArray sigrok(const QStringList& arguments) {
+    QProcess process;
+    process.start(sigrokCli(), arguments);
+    process.waitForFinished(120'000);
+    return process.readAllStandardOutput() + process.readAllStandardError();
+}
+
+// Data bit 3 of a step of the simulated port: its frame mark.
+bool frameMark(std::uint8_t data) {
+    return (data & 0x08) != 0;
+}
+
+} // namespace
+
+class CliTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void usageErrors_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("nothing to work on")
+            << QStringList{"-o", "x.sr"} << "--scan or --input-file";
+        QTest::newRow("nothing to do") << QStringList{"--scan"} << "--output-file FILE or --show";
+        QTest::newRow("two things to work on")
+            << QStringList{"--scan", "-i", "a.lgc", "--show"} << "exclude each other";
+        QTest::newRow("an unknown library")
+            << QStringList{"--scan", "--via", "parport", "--show"} << "--via takes";
+        QTest::newRow("no samples")
+            << QStringList{"--scan", "--samples", "0", "--show"} << "--samples takes";
+        QTest::newRow("a .lgc of another length")
+            << QStringList{"--scan", "--samples", "1000", "-o", "x.lgc"} << "write sr or vcd";
+        QTest::newRow("a trigger on no line")
+            << QStringList{"--scan", "-t", "D8=r", "--show"} << "'D8' is not a line";
+        QTest::newRow("a wait without a trigger")
+            << QStringList{"--scan", "--wait", "1", "--show"} << "--wait is for --trigger";
+        QTest::newRow("a time without a rate")
+            << QStringList{"--scan", "--time", "1", "--show"} << "--time is for --scan with";
+        QTest::newRow("a rate that is none")
+            << QStringList{"-i", "a.lgc", "--samplerate", "fast", "--show"} << "--samplerate takes";
+        QTest::newRow("an unknown format")
+            << QStringList{"-i", "a.lgc", "-O", "csv", "-o", "a.csv"} << "--output-format takes";
+        QTest::newRow("an unknown option") << QStringList{"--scna"} << "Unknown option 'scna'";
+    }
+    void usageErrors() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, said);
+        const Run run = cli(arguments);
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.contains(said.toUtf8()), run.err.constData());
+        QVERIFY(run.err.contains("Try 'tarvik-cli --help'"));
+        QVERIFY(run.out.isEmpty());
+    }
+
+    void helpAndVersion() {
+        const Run help = cli({"--help"});
+        QCOMPARE(help.status, 0);
+        QVERIFY(help.out.contains("--samplerate"));
+        const Run version = cli({"--version"});
+        QCOMPARE(version.status, 0);
+        QVERIFY(version.out.startsWith("tarvik-cli "));
+    }
+
+    // The simulated port answering at once is step k at sample k; sigrok
+    // reads the .sr back line by line, by the lines' names (the columns it
+    // writes are named by -C, which fails on a name the file lacks).
+    void sigrokReadsTheCaptureByName() {
+        if (sigrokCli().isEmpty())
+            QSKIP("sigrok-cli is not installed");
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("instant.sr"));
+        const Run run = cli({"--scan", "--via", "simulated", "--samples", "20000", "-o", file});
+        QVERIFY2(run.status == 0, run.err.constData());
+        QVERIFY(run.err.contains("Captured 20,000 samples"));
+
+        const QByteArray csv = sigrok(
+            {"-i", file, "-O", "csv:header=false", "-C", "S7,S6,S5,S4,S3,D7,D6,D5,D4,D3,D2,D1,D0"});
+        QList<QByteArray> rows = csv.trimmed().split('\n');
+        rows.removeIf([](const QByteArray& row) { return row.startsWith("logic"); }); // types
+        QCOMPARE(rows.size(), 20000);
+        int wrong = 0;
+        // sigrok puts the lines in the order of their channels: S3 ... S7, D0 ... D7.
+        for (int k = 0; k < rows.size(); ++k) {
+            const unsigned status = simulated::statusAt(k);
+            const unsigned data = simulated::dataAt(k);
+            QByteArray expected;
+            for (int bit = 3; bit <= 7; ++bit)
+                expected += (status >> bit & 1) ? "1," : "0,";
+            for (int bit = 0; bit <= 7; ++bit)
+                expected += (data >> bit & 1) ? "1," : "0,";
+            expected.chop(1);
+            wrong += rows[k].trimmed() != expected;
+        }
+        QCOMPARE(wrong, 0);
+    }
+
+    // On the clock at 1 MHz, the simulated UART runs at 62,500 baud, and
+    // sigrok decodes it with the file's own rate.
+    void sigrokDecodesAtTheMeasuredRate() {
+        if (sigrokCli().isEmpty())
+            QSKIP("sigrok-cli is not installed");
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("timed.sr"));
+        const Run run = cli({"--scan", "--via", "simulated", "--samples", "1000000", "-o", file},
+                            {"TARVIK_SIMULATED_RATE=1M"});
+        QVERIFY2(run.status == 0, run.err.constData());
+
+        const QByteArray shown = sigrok({"-i", file, "--show"});
+        for (const char* name : {"S7", "S3", "D7", "D0"})
+            QVERIFY2(shown.contains(name), shown.constData());
+        // In Hz: the mean rate of the capture, to the hertz.
+        const QByteArray rateLine = shown.mid(shown.indexOf("Samplerate: ")).split('\n').first();
+        const double rate = rateLine.mid(12).toDouble();
+        QVERIFY2(rate > 950e3 && rate < 1010e3, rateLine.constData());
+
+        // Every interrupt the machine takes holds the capture up for a few
+        // steps, as it would on a real port, and garbles a character there.
+        const QByteArray text =
+            sigrok({"-i", file, "-P", "uart:rx=D0:baudrate=62500", "-B", "uart=rx"});
+        QVERIFY2(text.contains("port"), text.constData());
+    }
+
+    // A schedule at a quarter of the port's rate keeps its rate exactly, and
+    // one above it is told of at once.
+    void samplesOnSchedule() {
+        if (sigrokCli().isEmpty())
+            QSKIP("sigrok-cli is not installed");
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("250k.sr"));
+        const Run run = cli({"--scan", "--via", "simulated", "--samplerate", "250k", "--samples",
+                             "250000", "-o", file},
+                            {"TARVIK_SIMULATED_RATE=1M"});
+        QVERIFY2(run.status == 0, run.err.constData());
+        QVERIFY2(run.err.contains("at 250 kS/s on schedule"), run.err.constData());
+        QVERIFY(sigrok({"-i", file, "--show"}).contains("Samplerate: 250000\n"));
+        // Sample k at 4k us: the clock on D1, low for 4 us and high for 4,
+        // reads low and high in turn, but where the machine held a sample up.
+        QList<QByteArray> clock =
+            sigrok({"-i", file, "-O", "csv:header=false", "-C", "D1"}).trimmed().split('\n');
+        clock.removeIf([](const QByteArray& row) { return row.startsWith("logic"); });
+        QCOMPARE(clock.size(), 250000);
+        qsizetype inTurn = 0;
+        for (qsizetype k = 1; k < clock.size(); ++k)
+            inTurn += clock[k].trimmed() != clock[k - 1].trimmed();
+        QVERIFY2(inTurn > clock.size() * 9 / 10, QByteArray::number(inTurn).constData());
+        const QByteArray text =
+            sigrok({"-i", file, "-P", "uart:rx=D0:baudrate=62500", "-B", "uart=rx"});
+        QVERIFY2(text.contains("port"), text.constData());
+
+        const Run tooFast = cli(
+            {"--scan", "--via", "simulated", "--samplerate", "2M", "--samples", "20000", "--show"},
+            {"TARVIK_SIMULATED_RATE=1M"});
+        QCOMPARE(tooFast.status, 0);
+        QVERIFY2(tooFast.err.contains("the port cannot keep up with 2 MHz"),
+                 tooFast.err.constData());
+        QVERIFY(tooFast.out.contains("late by more than one interval"));
+    }
+
+    // Storing starts at the frame mark's first rising edge, step 256: high
+    // for 8 steps from there, low in the step before.
+    void triggerStartsAtTheEdge() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("triggered.lgc"));
+        const Run run = cli({"--scan", "--via", "simulated", "-t", "D3=r", "-o", file});
+        QVERIFY2(run.status == 0, run.err.constData());
+        QFile capture(file);
+        QVERIFY(capture.open(QIODevice::ReadOnly));
+        const QByteArray bytes = capture.read(64);
+        for (int k = 0; k < 8; ++k)
+            QVERIFY(frameMark(quint8(bytes[2 * k + 1])));
+        QVERIFY(!frameMark(quint8(bytes[2 * 8 + 1])));
+        QCOMPARE(quint8(bytes[0]), simulated::statusAt(256));
+        QCOMPARE(quint8(bytes[1]), simulated::dataAt(256));
+
+        // The frame mark rises while the clock on D1 is low, never high.
+        const QString never = dir.filePath(QStringLiteral("never.sr"));
+        const Run waited =
+            cli({"--scan", "--via", "simulated", "-t", "D3=r,D1=1", "--wait", "0.3", "-o", never});
+        QCOMPARE(waited.status, 1);
+        QVERIFY2(waited.err.contains("did not hold within 0.3 s"), waited.err.constData());
+        QVERIFY(!QFile::exists(never));
+    }
+
+    // Ctrl-C ends a long capture at once and leaves no file behind, neither
+    // the output nor the samples waiting in the temporary folder.
+    void ctrlCLeavesNothing() {
+        QTemporaryDir dir;
+        QTemporaryDir temporary;
+        const QString file = dir.filePath(QStringLiteral("long.sr"));
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TARVIK_SIMULATED_RATE"), QStringLiteral("1M"));
+        env.insert(QStringLiteral("TMPDIR"), temporary.path());
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(TARVIK_CLI),
+                      {"--scan", "--via", "simulated", "--samples", "100000000", "-o", file});
+        QVERIFY(process.waitForStarted());
+        QTest::qWait(500);
+        ::kill(pid_t(process.processId()), SIGINT);
+        QVERIFY(process.waitForFinished(2000));
+        QCOMPARE(process.exitCode(), 130);
+        QVERIFY(!QFile::exists(file));
+        QCOMPARE(QDir(temporary.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
+    }
+};
+
+} // namespace tarvik
+
+QTEST_GUILESS_MAIN(tarvik::CliTest)
+#include "tst_cli.moc"
