@@ -141,9 +141,24 @@ int runScan(const CliOptions& options) {
         return fail(why);
 
     // The samples wait in a temporary file until the capture is over, when
-    // its measured rate is known to the output formats that need it.
-    QTemporaryFile spool(QDir::temp().filePath(QStringLiteral("tarvik-cli-XXXXXX.raw")));
-    if (!spool.open()) {
+    // its measured rate is known to the output formats that need it. It lies
+    // beside the output, on the disk the user chose for the capture, and in
+    // the temporary folder (which may be held in memory) only where the
+    // output's folder takes no new files.
+    const auto spoolIn = [](const QString& folder) {
+        return QDir(folder).filePath(QStringLiteral(".tarvik-cli-XXXXXX.raw"));
+    };
+    QTemporaryFile spool;
+    bool spooling = false;
+    if (!options.outputFile.isEmpty()) {
+        spool.setFileTemplate(spoolIn(QFileInfo(options.outputFile).absolutePath()));
+        spooling = spool.open();
+    }
+    if (!spooling) {
+        spool.setFileTemplate(spoolIn(QDir::tempPath()));
+        spooling = spool.open();
+    }
+    if (!spooling) {
         port.close();
         return fail(QStringLiteral("cannot make a temporary file in %1 for the capture: %2")
                         .arg(QDir::toNativeSeparators(QDir::tempPath()), spool.errorString()));
