@@ -1,9 +1,9 @@
 #include "SigrokSessionWriter.h"
 
 #include "SigrokMetadata.h"
-#include "ZipErrorText.h"
+#include "ZipOnDevice.h"
 
-#include <QFileInfo>
+#include <QIODevice>
 
 #include <zip.h>
 
@@ -146,26 +146,22 @@ bool addChunks(zip_t* zip, SampleFeed& feed, std::int64_t sampleCount) {
 
 } // namespace
 
-QString writeSigrokSession(const QString& path, SampleSource& source) {
-    // libzip would put its new file in place of a link; it belongs where the
-    // link leads.
-    const QFileInfo info(path);
-    const QString target = info.exists() ? info.canonicalFilePath() : path;
+QString writeSigrokSession(QIODevice& device, SampleSource& source) {
     const CaptureFacts facts = source.facts();
     const QByteArray version(SessionVersion);
     const QByteArray metadata = composeSessionMetadata(facts);
     SampleFeed feed(source);
 
-    int code = 0;
-    zip_t* zip = zip_open(QFile::encodeName(target).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    QString whyNot;
+    zip_t* zip = openZipOnDevice(device, &whyNot);
     if (!zip)
-        return zipErrorText(code);
+        return whyNot;
     // The archive holds its members in the order they are added; sigrok reads
     // the version and the metadata first.
     if (addText(zip, "version", version) && addText(zip, "metadata", metadata) &&
         addChunks(zip, feed, facts.sampleCount) && zip_close(zip) == 0)
         return {};
-    const QString error = feed.error.isEmpty() ? QString::fromUtf8(zip_strerror(zip)) : feed.error;
+    const QString error = feed.error.isEmpty() ? zipCloseError(zip, device) : feed.error;
     zip_discard(zip);
     return error;
 }

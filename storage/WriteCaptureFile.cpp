@@ -60,7 +60,8 @@ QString WriteCaptureFile(const QString& path, CaptureFormat format, SampleSource
                 writeAllOrNothing(path, [&](QIODevice& file) { return writeVcd(file, source); });
             break;
         case CaptureFormat::Sr:
-            wrong = writeSigrokSession(path, source);
+            wrong = writeAllOrNothing(
+                path, [&](QIODevice& file) { return writeSigrokSession(file, source); });
             break;
         }
     }
