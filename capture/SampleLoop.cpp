@@ -6,15 +6,8 @@ namespace tarvik {
 
 namespace {
 
-constexpr std::int16_t DataRegister = TarvikDataRegister;
-constexpr std::int16_t StatusRegister = TarvikStatusRegister;
 constexpr std::int16_t ControlRegister = TarvikControlRegister;
 constexpr std::int16_t DataLinesIn = TarvikDataLinesIn;
-
-// A read result is a byte; anything wider keeps its low byte.
-std::uint8_t lowByte(std::int16_t value) {
-    return static_cast<std::uint8_t>(value & 0xFF);
-}
 
 } // namespace
 
@@ -30,8 +23,9 @@ void ReadSamples(PortDevice& port, SampleStore store, std::int32_t first, std::i
     std::uint8_t* const data = store.data;
     const std::ptrdiff_t stride = store.stride;
     for (std::int32_t i = first; i <= last; ++i) {
-        status[i * stride] = lowByte(port.inp(StatusRegister));
-        data[i * stride] = lowByte(port.inp(DataRegister));
+        const SamplePair sample = ReadSample(port);
+        status[i * stride] = sample.status;
+        data[i * stride] = sample.data;
         progress.setValue(static_cast<float>(i));
     }
 }

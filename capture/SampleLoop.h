@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PortDevice.h"
+#include "PortRegisters.h"
 #include "ProgressBar.h"
 
 #include <cstddef>
@@ -16,6 +17,18 @@ struct SampleStore {
     std::uint8_t* data;
     std::ptrdiff_t stride;
 };
+
+// One sample: a status read, then a data read, each kept as its low byte.
+struct SamplePair {
+    std::uint8_t status;
+    std::uint8_t data;
+};
+// Inline, so that the loop below keeps its two reads and two stores a sample.
+inline SamplePair ReadSample(PortDevice& port) {
+    // A read result is a byte; anything wider keeps its low byte.
+    const auto status = static_cast<std::uint8_t>(port.inp(TarvikStatusRegister) & 0xFF);
+    return {status, static_cast<std::uint8_t>(port.inp(TarvikDataRegister) & 0xFF)};
+}
 
 // The loop every capture runs: for i = first ... last, a status read, a data
 // read, and the progress bar set to i. Nothing else happens between two

@@ -1,7 +1,6 @@
 #include "StreamCapture.h"
 
 #include "Channels.h"
-#include "PortRegisters.h"
 #include "SampleLoop.h"
 
 #include <QIODevice>
@@ -30,9 +29,6 @@ constexpr std::int32_t ProbeSamples = 256;
 // the clock, so that a slow capture costs almost no processor time.
 constexpr double SleepBelowRate = 10'000.0;
 
-constexpr std::int16_t DataRegister = TarvikDataRegister;
-constexpr std::int16_t StatusRegister = TarvikStatusRegister;
-
 // A stream has no progress bar in its loop; the observer hears of progress
 // once a block instead.
 class NoProgressBar final : public ProgressBar {
@@ -52,31 +48,20 @@ double seconds(std::int64_t ns) {
     return double(ns) / 1e9;
 }
 
-struct Pair {
-    std::uint8_t status;
-    std::uint8_t data;
-};
-
-Pair readPair(PortDevice& port) {
-    const auto status = static_cast<std::uint8_t>(port.inp(StatusRegister) & 0xFF);
-    const auto data = static_cast<std::uint8_t>(port.inp(DataRegister) & 0xFF);
-    return {status, data};
-}
-
 // Polls the port as fast as it answers until the trigger holds; that sample
 // is the first one stored.
 StreamEnd awaitTrigger(PortDevice& port, const CaptureRequest& request, CaptureObserver& observer,
-                       Pair& first, CaptureTiming& timing) {
+                       SamplePair& first, CaptureTiming& timing) {
     const std::int64_t start = nowNs();
     const Trigger& trigger = request.trigger;
-    Pair now = readPair(port);
+    SamplePair now = ReadSample(port);
     std::uint16_t before = sampleUnit(now.status, now.data);
     if (!trigger.needsEdge() && trigger.holds(before, before)) {
         first = now;
         return StreamEnd::Complete;
     }
     for (std::int64_t polls = 1;; ++polls) {
-        now = readPair(port);
+        now = ReadSample(port);
         const std::uint16_t unit = sampleUnit(now.status, now.data);
         if (trigger.holds(before, unit)) {
             first = now;
@@ -99,7 +84,7 @@ StreamEnd awaitTrigger(PortDevice& port, const CaptureRequest& request, CaptureO
 double fastestRate(PortDevice& port) {
     const std::int64_t start = nowNs();
     for (std::int32_t i = 0; i < ProbeSamples; ++i)
-        readPair(port);
+        ReadSample(port);
     const std::int64_t took = nowNs() - start;
     return took > 0 ? double(ProbeSamples) / seconds(took) : 0.0;
 }
@@ -131,7 +116,7 @@ class Schedule {
             const double late = seconds(now - due);
             timing.lateSamples += late * 1e9 > nsPerSample_;
             timing.latestDelaySeconds = std::max(timing.latestDelaySeconds, late);
-            const Pair pair = readPair(port);
+            const SamplePair pair = ReadSample(port);
             pairs[2 * i] = pair.status;
             pairs[2 * i + 1] = pair.data;
         }
@@ -166,7 +151,7 @@ StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, QIODevi
     // The trigger's sample is the first one stored.
     std::int32_t taken = 0;
     if (!request.trigger.isEmpty()) {
-        Pair first{};
+        SamplePair first{};
         if (const StreamEnd end = awaitTrigger(port, request, observer, first, timing);
             end != StreamEnd::Complete)
             return end;

@@ -1,5 +1,6 @@
 #include "CliRuns.h"
 
+#include "AllOrNothingFile.h"
 #include "CaptureFile.h"
 #include "CaptureSummary.h"
 #include "ConvertCaptureFile.h"
@@ -69,14 +70,13 @@ std::optional<CaptureFormat> outputFormat(const CliOptions& options, std::int64_
     return format;
 }
 
-// A name that stands for something other than a regular file is never
-// written; said before a capture is spent on it.
+// A name that may not be written is refused before a capture is spent on it,
+// as the writers would refuse it afterwards.
 QString targetRefusal(const QString& output) {
-    const QFileInfo target(output);
-    return target.exists() && !target.isFile()
-               ? QStringLiteral("%1 is not a regular file; it is left alone")
-                     .arg(QDir::toNativeSeparators(output))
-               : QString();
+    const QString wrong = whyNotReplaceable(output);
+    return wrong.isEmpty() ? wrong
+                           : QStringLiteral("\"%1\" cannot be written: %2")
+                                 .arg(QDir::toNativeSeparators(output), wrong);
 }
 
 // Writes and describes a capture, as the options ask; reopen gives the
