@@ -3,6 +3,7 @@
 // processor. Each status read is time-stamped by the port itself, so the
 // figures do not rest on the schedule's own account of itself.
 
+#include "MonotonicNs.h"
 #include "StreamCapture.h"
 
 #include <benchmark/benchmark.h>
@@ -20,12 +21,6 @@ namespace tarvik {
 
 namespace {
 
-std::int64_t nowNs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
-}
-
 double processorSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -41,7 +36,7 @@ class StampingPort final : public PortDevice {
     void out(std::int16_t, std::int16_t) override {}
     std::int16_t inp(std::int16_t address) override {
         if (address == 0x379)
-            reads.push_back(nowNs());
+            reads.push_back(tarvikMonotonicNs());
         return 0x55;
     }
     void close() override {}

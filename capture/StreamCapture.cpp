@@ -1,7 +1,10 @@
 #include "StreamCapture.h"
 
+#include "MonotonicNs.h"
+
 #include "Channels.h"
 #include "SampleLoop.h"
+#include "SampleSource.h"
 
 #include <QIODevice>
 
@@ -21,7 +24,6 @@ namespace {
 // that the allocator keeps it in the heap rather than mapping fresh pages for
 // every capture.
 constexpr std::int64_t BlocksPerWrite = 8;
-constexpr std::int64_t BytesPerPair = 2;
 // Samples taken as fast as the port answers before a schedule starts, to
 // learn whether the port can keep it.
 constexpr std::int32_t ProbeSamples = 256;
@@ -38,12 +40,6 @@ class NoProgressBar final : public ProgressBar {
     void setValue(float) override {}
 };
 
-std::int64_t nowNs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
-}
-
 double seconds(std::int64_t ns) {
     return double(ns) / 1e9;
 }
@@ -52,7 +48,7 @@ double seconds(std::int64_t ns) {
 // is the first one stored.
 StreamEnd awaitTrigger(PortDevice& port, const CaptureRequest& request, CaptureObserver& observer,
                        SamplePair& first, CaptureTiming& timing) {
-    const std::int64_t start = nowNs();
+    const std::int64_t start = tarvikMonotonicNs();
     const Trigger& trigger = request.trigger;
     SamplePair now = ReadSample(port);
     std::uint16_t before = sampleUnit(now.status, now.data);
@@ -65,12 +61,12 @@ StreamEnd awaitTrigger(PortDevice& port, const CaptureRequest& request, CaptureO
         const std::uint16_t unit = sampleUnit(now.status, now.data);
         if (trigger.holds(before, unit)) {
             first = now;
-            timing.waitedSeconds = seconds(nowNs() - start);
+            timing.waitedSeconds = seconds(tarvikMonotonicNs() - start);
             return StreamEnd::Complete;
         }
         before = unit;
         if (polls % SamplesPerStamp == 0) {
-            const double waited = seconds(nowNs() - start);
+            const double waited = seconds(tarvikMonotonicNs() - start);
             timing.waitedSeconds = waited;
             if (request.waitSeconds > 0.0 && waited >= request.waitSeconds)
                 return StreamEnd::TriggerNotSeen;
@@ -82,10 +78,10 @@ StreamEnd awaitTrigger(PortDevice& port, const CaptureRequest& request, CaptureO
 
 // The rate at which the port answers, from a few samples read flat out.
 double fastestRate(PortDevice& port) {
-    const std::int64_t start = nowNs();
+    const std::int64_t start = tarvikMonotonicNs();
     for (std::int32_t i = 0; i < ProbeSamples; ++i)
         ReadSample(port);
-    const std::int64_t took = nowNs() - start;
+    const std::int64_t took = tarvikMonotonicNs() - start;
     return took > 0 ? double(ProbeSamples) / seconds(took) : 0.0;
 }
 
@@ -104,15 +100,15 @@ class Schedule {
               CaptureTiming& timing) {
         for (std::int32_t i = 0; i < count; ++i, ++index) {
             const std::int64_t due = startNs_ + std::int64_t(double(index) * nsPerSample_);
-            std::int64_t now = nowNs();
+            std::int64_t now = tarvikMonotonicNs();
             if (sleeps_ && now < due) {
                 const timespec until{time_t(due / 1'000'000'000), long(due % 1'000'000'000)};
                 while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
                 }
-                now = nowNs();
+                now = tarvikMonotonicNs();
             }
             while (now < due)
-                now = nowNs();
+                now = tarvikMonotonicNs();
             const double late = seconds(now - due);
             timing.lateSamples += late * 1e9 > nsPerSample_;
             timing.latestDelaySeconds = std::max(timing.latestDelaySeconds, late);
@@ -139,7 +135,7 @@ StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, QIODevi
                         CaptureObserver& observer, CaptureTiming& timing) {
     timing = {};
     timing.scheduledRate = request.sampleRate;
-    std::vector<std::uint8_t> pairs(BlocksPerWrite * SamplesPerStamp * BytesPerPair);
+    std::vector<std::uint8_t> pairs(BlocksPerWrite * SamplesPerStamp * BytesPerSample);
     NoProgressBar noBar;
     SwitchDataLinesIn(port);
 
@@ -159,7 +155,7 @@ StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, QIODevi
         pairs[1] = first.data;
         taken = 1;
     }
-    const std::int64_t start = nowNs();
+    const std::int64_t start = tarvikMonotonicNs();
     std::optional<Schedule> schedule;
     if (request.sampleRate > 0.0)
         schedule.emplace(request.sampleRate, start);
@@ -169,14 +165,14 @@ StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, QIODevi
     while (timing.samples < request.samples) {
         const auto block = static_cast<std::int32_t>(
             std::min<std::int64_t>(SamplesPerStamp, request.samples - timing.samples));
-        std::uint8_t* const first = pairs.data() + buffered * BytesPerPair;
+        std::uint8_t* const first = pairs.data() + buffered * BytesPerSample;
         if (schedule)
-            schedule->read(port, first + taken * BytesPerPair, timing.samples + taken,
+            schedule->read(port, first + taken * BytesPerSample, timing.samples + taken,
                            block - taken, timing);
         else
-            ReadSamples(port, {first, first + 1, BytesPerPair}, taken, block - 1, noBar);
+            ReadSamples(port, {first, first + 1, BytesPerSample}, taken, block - 1, noBar);
         taken = 0;
-        const std::int64_t now = nowNs();
+        const std::int64_t now = tarvikMonotonicNs();
         timing.samples += block;
         timing.seconds = seconds(now - start);
         if (block == SamplesPerStamp)
@@ -187,7 +183,7 @@ StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, QIODevi
         const bool last = timing.samples == request.samples;
         const bool full = buffered == BlocksPerWrite * SamplesPerStamp;
         if ((full || last) && sink.write(reinterpret_cast<const char*>(pairs.data()),
-                                         buffered * BytesPerPair) != buffered * BytesPerPair)
+                                         buffered * BytesPerSample) != buffered * BytesPerSample)
             return StreamEnd::SinkFailed;
         if (full)
             buffered = 0;

@@ -1,13 +1,10 @@
 #include "TimingReport.h"
 
+#include "SampleRate.h"
+
 namespace tarvik {
 
 namespace {
-
-QString samplesPerSecond(double rate) {
-    return rate >= 1e6 ? QStringLiteral("%1 MS/s").arg(rate / 1e6, 0, 'f', 2)
-                       : QStringLiteral("%1 kS/s").arg(rate / 1e3, 0, 'f', 1);
-}
 
 QString microseconds(double seconds) {
     return QStringLiteral("%1 us").arg(seconds * 1e6, 0, 'f', seconds < 1e-3 ? 1 : 0);
@@ -22,8 +19,7 @@ QStringList describeTiming(const CaptureTiming& timing) {
         lines << QStringLiteral("Captured %L1 samples at %2 on schedule: %L3 late by more than "
                                 "one interval (%4); the latest was %5 late.")
                      .arg(timing.samples)
-                     .arg(QString::number(timing.scheduledRate / 1e3, 'g', 9) +
-                          QStringLiteral(" kS/s"))
+                     .arg(samplesPerSecondText(timing.scheduledRate))
                      .arg(timing.lateSamples)
                      .arg(microseconds(interval), microseconds(timing.latestDelaySeconds));
         return lines;
@@ -31,7 +27,7 @@ QStringList describeTiming(const CaptureTiming& timing) {
     lines << QStringLiteral("Captured %L1 samples in %2 s: %3 on average.")
                  .arg(timing.samples)
                  .arg(timing.seconds, 0, 'f', 3)
-                 .arg(samplesPerSecond(timing.meanRate()));
+                 .arg(samplesPerSecondText(timing.meanRate()));
     if (timing.samples < SamplesPerStamp)
         return lines;
     lines << QStringLiteral("Evenness: the slowest block of %L1 samples took %2 times the mean "

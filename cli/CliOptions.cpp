@@ -1,7 +1,8 @@
 #include "CliOptions.h"
 
-#include "CaptureFile.h"
+#include "ExitStatus.h"
 #include "PortOption.h"
+#include "ProgramState.h"
 #include "SampleRate.h"
 
 #include <QCommandLineParser>
@@ -12,25 +13,8 @@ namespace tarvik {
 
 namespace {
 
-constexpr int UsageError = 2;
 // Enough for a capture of hours at the fastest rate a port gives.
 constexpr std::int64_t MostSamples = 1'000'000'000'000;
-
-ParsedCommandLine usageError(const QString& problem) {
-    return {std::nullopt, UsageError,
-            QStringLiteral("tarvik-cli: %1\nTry 'tarvik-cli --help' for more information.\n")
-                .arg(problem)};
-}
-
-std::optional<PortVia> parseVia(const QString& text) {
-    if (text == QLatin1String("inpout32"))
-        return PortVia::Inpout32;
-    if (text == QLatin1String("win95io"))
-        return PortVia::Win95Io;
-    if (text == QLatin1String("simulated"))
-        return PortVia::Simulated;
-    return std::nullopt;
-}
 
 const char* Description =
     "Captures the printer port's status and data lines without a display, converts captures\n"
@@ -43,6 +27,174 @@ const char* Description =
     "  tarvik-cli -i capture.sr --show            describe a file\n"
     "\n"
     "Exit status: 0 done, 1 failed, 2 usage error, 130 stopped by Ctrl-C.";
+
+// A reason the command line cannot be run, thrown from the step that finds it.
+struct UsageProblem {
+    QString text;
+};
+
+// Every option the command takes, as its help lists them.
+struct Options {
+    QCommandLineOption help{{"h", "help"}, QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{{"V", "version"}, QStringLiteral("Show the version and exit.")};
+    QCommandLineOption scan{QStringLiteral("scan"),
+                            QStringLiteral("Capture from the printer port (see --via).")};
+    QCommandLineOption via{
+        QStringLiteral("via"),
+        QStringLiteral("The port library: inpout32 (the kernel's parallel-port driver, the "
+                       "default), win95io (the processor's port instructions) or simulated."),
+        QStringLiteral("library"), QStringLiteral("inpout32")};
+    QCommandLineOption port = PortOption();
+    QCommandLineOption samples{
+        QStringLiteral("samples"),
+        QStringLiteral("Samples to capture; default %L1. Only %L1 fit in a .lgc.").arg(SampleCount),
+        QStringLiteral("count")};
+    QCommandLineOption time{
+        QStringLiteral("time"),
+        QStringLiteral("With --samplerate: capture for this long instead of --samples."),
+        QStringLiteral("seconds")};
+    QCommandLineOption rate{
+        QStringLiteral("samplerate"),
+        QStringLiteral("With --scan: take samples on a schedule at this rate, rather than as "
+                       "fast as the port answers. With --input-file: the rate of the samples, "
+                       "which a .lgc does not record. 1000000, 1M, 250k."),
+        QStringLiteral("rate")};
+    QCommandLineOption trigger{
+        {"t", "trigger"},
+        QStringLiteral("Start storing at the first sample where every condition holds, as in "
+                       "S6=f,D0=1: a line (S7 ... S3, D7 ... D0) and 0, 1, r (rising), f "
+                       "(falling) or e (either edge)."),
+        QStringLiteral("conditions")};
+    QCommandLineOption wait{
+        QStringLiteral("wait"),
+        QStringLiteral("Give up when the trigger has not held within this many seconds; "
+                       "without it, wait until Ctrl-C."),
+        QStringLiteral("seconds")};
+    QCommandLineOption input{{"i", "input-file"},
+                             QStringLiteral("Read a capture (.lgc or .sr) from the file."),
+                             QStringLiteral("file")};
+    QCommandLineOption output{{"o", "output-file"},
+                              QStringLiteral("Write the capture to the file."),
+                              QStringLiteral("file")};
+    QCommandLineOption format{
+        {"O", "output-format"},
+        QStringLiteral("%1; default from the output file's extension, else %2.")
+            .arg(captureFormatNames(), QLatin1String(captureFormats().front().name)),
+        QStringLiteral("format")};
+    QCommandLineOption show{QStringLiteral("show"),
+                            QStringLiteral("Describe the capture: sample count, rate, and "
+                                           "each line's first level, edges and pulses.")};
+    QCommandLineOption quiet{{"q", "quiet"}, QStringLiteral("No progress line while capturing.")};
+
+    void addTo(QCommandLineParser& parser) const {
+        parser.addOptions({help, version, scan, via, port, samples, time, rate, trigger, wait,
+                           input, output, format, show, quiet});
+    }
+};
+
+ParsedCommandLine usageError(const QString& problem) {
+    return {std::nullopt, ExitUsageError,
+            QStringLiteral("tarvik-cli: %1\nTry 'tarvik-cli --help' for more information.\n")
+                .arg(problem)};
+}
+
+void require(bool holds, const QString& problem) {
+    if (!holds)
+        throw UsageProblem{problem};
+}
+
+PortVia parseVia(const QString& text) {
+    if (text == QLatin1String("inpout32"))
+        return PortVia::Inpout32;
+    if (text == QLatin1String("win95io"))
+        return PortVia::Win95Io;
+    require(text == QLatin1String("simulated"),
+            QStringLiteral("--via takes inpout32, win95io or simulated, not '%1'").arg(text));
+    return PortVia::Simulated;
+}
+
+// What to work on and what to do with it.
+void readWork(const QCommandLineParser& parser, const Options& o, CliOptions& options) {
+    options.scan = parser.isSet(o.scan);
+    options.inputFile = parser.value(o.input);
+    options.outputFile = parser.value(o.output);
+    options.show = parser.isSet(o.show);
+    options.quiet = parser.isSet(o.quiet);
+    require(options.scan != !options.inputFile.isEmpty(),
+            options.scan ? QStringLiteral("--scan and --input-file exclude each other")
+                         : QStringLiteral("say what to work on: --scan or --input-file FILE"));
+    require(!options.outputFile.isEmpty() || options.show,
+            QStringLiteral("say what to do with the capture: --output-file FILE or --show"));
+    if (parser.isSet(o.format)) {
+        options.outputFormat = parseCaptureFormat(parser.value(o.format));
+        require(options.outputFormat.has_value(),
+                QStringLiteral("--output-format takes %1, not '%2'")
+                    .arg(captureFormatNames(), parser.value(o.format)));
+    }
+}
+
+// The port, and how many samples on what schedule.
+void readCapture(const QCommandLineParser& parser, const Options& o, CliOptions& options) {
+    options.via = parseVia(parser.value(o.via));
+    options.samples = SampleCount;
+    if (parser.isSet(o.samples)) {
+        require(options.scan, QStringLiteral("--samples is for --scan; a file has its own"));
+        bool ok = false;
+        options.samples = parser.value(o.samples).toLongLong(&ok);
+        require(ok && options.samples >= 1 && options.samples <= MostSamples,
+                QStringLiteral("--samples takes a whole number from 1 to %L1, not '%2'")
+                    .arg(MostSamples)
+                    .arg(parser.value(o.samples)));
+    }
+    double rate = 0.0;
+    if (parser.isSet(o.rate)) {
+        const auto parsed = parseSampleRate(parser.value(o.rate));
+        require(parsed.has_value(), QStringLiteral("--samplerate takes a rate such as 1000000, "
+                                                   "1M or 250k, not '%1'")
+                                        .arg(parser.value(o.rate)));
+        rate = *parsed;
+    }
+    (options.scan ? options.scheduleRate : options.rateOverride) = rate;
+    if (parser.isSet(o.time)) {
+        require(options.scan && rate > 0.0 && !parser.isSet(o.samples),
+                QStringLiteral("--time is for --scan with --samplerate, in place of --samples"));
+        bool ok = false;
+        const double count = std::round(parser.value(o.time).toDouble(&ok) * rate);
+        require(ok && count >= 1.0 && count <= double(MostSamples),
+                QStringLiteral("--time takes a number of seconds that makes 1 to %L1 samples, "
+                               "not '%2'")
+                    .arg(MostSamples)
+                    .arg(parser.value(o.time)));
+        options.samples = static_cast<std::int64_t>(count);
+    }
+    options.port = parser.value(o.port);
+    if (parser.isSet(o.port)) {
+        require(options.scan, QStringLiteral("--port is for --scan"));
+        const QString error = PortOptionError(options.port);
+        require(error.isEmpty(), error);
+    }
+}
+
+// When storing starts.
+void readTrigger(const QCommandLineParser& parser, const Options& o, CliOptions& options) {
+    if (parser.isSet(o.trigger)) {
+        require(options.scan, QStringLiteral("--trigger is for --scan"));
+        QString why;
+        const auto parsed = Trigger::parse(parser.value(o.trigger), &why);
+        require(parsed && !parsed->isEmpty(),
+                QStringLiteral("--trigger: %1")
+                    .arg(parsed ? QStringLiteral("no condition given") : why));
+        options.trigger = *parsed;
+    }
+    if (parser.isSet(o.wait)) {
+        bool ok = false;
+        options.waitSeconds = parser.value(o.wait).toDouble(&ok);
+        require(
+            ok && options.waitSeconds > 0.0 && std::isfinite(options.waitSeconds),
+            QStringLiteral("--wait takes a number of seconds, not '%1'").arg(parser.value(o.wait)));
+        require(!options.trigger.isEmpty(), QStringLiteral("--wait is for --trigger"));
+    }
+}
 
 } // namespace
 
@@ -63,161 +215,30 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(Description));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help({"h", "help"}, QStringLiteral("Show this help and exit."));
-    const QCommandLineOption version({"V", "version"},
-                                     QStringLiteral("Show the version and exit."));
-    const QCommandLineOption scan(QStringLiteral("scan"),
-                                  QStringLiteral("Capture from the printer port (see --via)."));
-    const QCommandLineOption via(
-        QStringLiteral("via"),
-        QStringLiteral("The port library: inpout32 (the kernel's parallel-port driver, the "
-                       "default), win95io (the processor's port instructions) or simulated."),
-        QStringLiteral("library"), QStringLiteral("inpout32"));
-    const QCommandLineOption port = PortOption();
-    const QCommandLineOption samples(
-        QStringLiteral("samples"),
-        QStringLiteral("Samples to capture; default %L1. Only %L1 fit in a .lgc.").arg(SampleCount),
-        QStringLiteral("count"));
-    const QCommandLineOption time(
-        QStringLiteral("time"),
-        QStringLiteral("With --samplerate: capture for this long instead of --samples."),
-        QStringLiteral("seconds"));
-    const QCommandLineOption trigger(
-        {"t", "trigger"},
-        QStringLiteral("Start storing at the first sample where every condition holds, as in "
-                       "S6=f,D0=1: a line (S7 ... S3, D7 ... D0) and 0, 1, r (rising), f "
-                       "(falling) or e (either edge)."),
-        QStringLiteral("conditions"));
-    const QCommandLineOption wait(
-        QStringLiteral("wait"),
-        QStringLiteral("Give up when the trigger has not held within this many seconds; "
-                       "without it, wait until Ctrl-C."),
-        QStringLiteral("seconds"));
-    const QCommandLineOption input({"i", "input-file"},
-                                   QStringLiteral("Read a capture (.lgc or .sr) from the file."),
-                                   QStringLiteral("file"));
-    const QCommandLineOption output({"o", "output-file"},
-                                    QStringLiteral("Write the capture to the file."),
-                                    QStringLiteral("file"));
-    const QCommandLineOption format(
-        {"O", "output-format"},
-        QStringLiteral("lgc, sr or vcd; default from the output file's extension, else sr."),
-        QStringLiteral("format"));
-    const QCommandLineOption rate(
-        QStringLiteral("samplerate"),
-        QStringLiteral("With --scan: take samples on a schedule at this rate, rather than as "
-                       "fast as the port answers. With --input-file: the rate of the samples, "
-                       "which a .lgc does not record. 1000000, 1M, 250k."),
-        QStringLiteral("rate"));
-    const QCommandLineOption show(QStringLiteral("show"),
-                                  QStringLiteral("Describe the capture: sample count, rate, and "
-                                                 "each line's first level, edges and pulses."));
-    const QCommandLineOption quiet({"q", "quiet"},
-                                   QStringLiteral("No progress line while capturing."));
-    parser.addOptions({help, version, scan, via, port, samples, time, rate, trigger, wait, input,
-                       output, format, show, quiet});
-
+    const Options o;
+    o.addTo(parser);
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
-    if (parser.isSet(help))
+    if (parser.isSet(o.help))
         // Without a QCoreApplication, which the command does without to start
         // faster, Qt names no program in its usage line.
-        return {std::nullopt, 0,
+        return {std::nullopt, ExitDone,
                 parser.helpText().replace(QLatin1String("<executable_name>"),
                                           QLatin1String("tarvik-cli"))};
-    if (parser.isSet(version))
-        return {std::nullopt, 0, QStringLiteral("tarvik-cli " TARVIK_VERSION "\n")};
+    if (parser.isSet(o.version))
+        return {std::nullopt, ExitDone, QStringLiteral("tarvik-cli " TARVIK_VERSION "\n")};
     if (!parser.positionalArguments().isEmpty())
         return usageError(
             QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
-
     CliOptions options;
-    options.scan = parser.isSet(scan);
-    options.inputFile = parser.value(input);
-    options.outputFile = parser.value(output);
-    options.show = parser.isSet(show);
-    options.quiet = parser.isSet(quiet);
-    if (options.scan == !options.inputFile.isEmpty())
-        return usageError(options.scan
-                              ? QStringLiteral("--scan and --input-file exclude each other")
-                              : QStringLiteral("say what to work on: --scan or --input-file FILE"));
-    if (options.outputFile.isEmpty() && !options.show)
-        return usageError(QStringLiteral("say what to do with the capture: --output-file FILE "
-                                         "or --show"));
-
-    const auto chosenVia = parseVia(parser.value(via));
-    if (!chosenVia)
-        return usageError(QStringLiteral("--via takes inpout32, win95io or simulated, not '%1'")
-                              .arg(parser.value(via)));
-    options.via = *chosenVia;
-
-    options.samples = SampleCount;
-    if (parser.isSet(samples)) {
-        if (!options.scan)
-            return usageError(QStringLiteral("--samples is for --scan; a file has its own"));
-        bool ok = false;
-        options.samples = parser.value(samples).toLongLong(&ok);
-        if (!ok || options.samples < 1 || options.samples > MostSamples)
-            return usageError(QStringLiteral("--samples takes a whole number from 1 to %L1, not "
-                                             "'%2'")
-                                  .arg(MostSamples)
-                                  .arg(parser.value(samples)));
+    try {
+        readWork(parser, o, options);
+        readCapture(parser, o, options);
+        readTrigger(parser, o, options);
+    } catch (const UsageProblem& problem) {
+        return usageError(problem.text);
     }
-    if (parser.isSet(rate)) {
-        const auto parsed = parseSampleRate(parser.value(rate));
-        if (!parsed)
-            return usageError(QStringLiteral("--samplerate takes a rate such as 1000000, 1M or "
-                                             "250k, not '%1'")
-                                  .arg(parser.value(rate)));
-        options.sampleRate = *parsed;
-    }
-    if (parser.isSet(time)) {
-        if (!options.scan || options.sampleRate <= 0.0 || parser.isSet(samples))
-            return usageError(QStringLiteral("--time is for --scan with --samplerate, in place "
-                                             "of --samples"));
-        bool ok = false;
-        const double seconds = parser.value(time).toDouble(&ok);
-        const double count = std::round(seconds * options.sampleRate);
-        if (!ok || !(count >= 1.0) || count > double(MostSamples))
-            return usageError(QStringLiteral("--time takes a number of seconds that makes 1 to "
-                                             "%L1 samples, not '%2'")
-                                  .arg(MostSamples)
-                                  .arg(parser.value(time)));
-        options.samples = static_cast<std::int64_t>(count);
-    }
-    options.port = parser.value(port);
-    if (parser.isSet(port)) {
-        if (!options.scan)
-            return usageError(QStringLiteral("--port is for --scan"));
-        if (const QString error = PortOptionError(options.port); !error.isEmpty())
-            return usageError(error);
-    }
-    if (parser.isSet(trigger)) {
-        if (!options.scan)
-            return usageError(QStringLiteral("--trigger is for --scan"));
-        QString why;
-        const auto parsed = Trigger::parse(parser.value(trigger), &why);
-        if (!parsed || parsed->isEmpty())
-            return usageError(QStringLiteral("--trigger: %1")
-                                  .arg(parsed ? QStringLiteral("no condition given") : why));
-        options.trigger = *parsed;
-    }
-    if (parser.isSet(wait)) {
-        bool ok = false;
-        options.waitSeconds = parser.value(wait).toDouble(&ok);
-        if (!ok || !(options.waitSeconds > 0.0) || !std::isfinite(options.waitSeconds))
-            return usageError(QStringLiteral("--wait takes a number of seconds, not '%1'")
-                                  .arg(parser.value(wait)));
-        if (options.trigger.isEmpty())
-            return usageError(QStringLiteral("--wait is for --trigger"));
-    }
-    if (parser.isSet(format)) {
-        options.outputFormat = parseCaptureFormat(parser.value(format));
-        if (!options.outputFormat)
-            return usageError(QStringLiteral("--output-format takes lgc, sr or vcd, not '%1'")
-                                  .arg(parser.value(format)));
-    }
-    return {options, 0, {}};
+    return {options, ExitDone, {}};
 }
 
 } // namespace tarvik

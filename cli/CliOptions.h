@@ -23,7 +23,12 @@ struct CliOptions {
     PortVia via = PortVia::Inpout32;
     QString port; // --port parportN; empty for the default
     std::int64_t samples = 0;
-    double sampleRate = 0.0; // --samplerate; 0 when not given
+    // --samplerate with --scan: samples taken on this schedule; 0 for as fast
+    // as the port answers.
+    double scheduleRate = 0.0;
+    // --samplerate with --input-file: the rate the file lacks or replaces; 0
+    // for the file's own.
+    double rateOverride = 0.0;
     Trigger trigger;
     double waitSeconds = 0.0; // --wait; 0 for as long as it takes
     bool show = false;

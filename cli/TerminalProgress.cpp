@@ -51,9 +51,9 @@ bool TerminalProgress::carryOn(std::int64_t samplesDone, double seconds) {
     if (lineDue(seconds)) {
         const double rate = seconds > 0.0 ? double(samplesDone) / seconds : 0.0;
         const double left = rate > 0.0 ? double(request_.samples - samplesDone) / rate : 0.0;
-        showLine(QStringLiteral("Capturing: %1%  %2 kS/s  %3 s left")
+        showLine(QStringLiteral("Capturing: %1%  %2  %3 s left")
                      .arg(int(100 * samplesDone / request_.samples), 3)
-                     .arg(rate / 1e3, 0, 'f', 1)
+                     .arg(samplesPerSecondText(rate))
                      .arg(left, 0, 'f', 1));
     }
     return true;
@@ -61,10 +61,11 @@ bool TerminalProgress::carryOn(std::int64_t samplesDone, double seconds) {
 
 void TerminalProgress::cannotKeepUp(double fastestRate) {
     std::fprintf(stream_,
-                 "tarvik-cli: the port cannot keep up with %s: it answered at %.0f kS/s at most. "
+                 "tarvik-cli: the port cannot keep up with %s: it answered at %s at most. "
                  "The capture goes on and counts the samples taken late; press Ctrl-C to stop, "
                  "and choose a lower --samplerate.\n",
-                 qUtf8Printable(sampleRateText(request_.sampleRate)), fastestRate / 1e3);
+                 qUtf8Printable(sampleRateText(request_.sampleRate)),
+                 qUtf8Printable(samplesPerSecondText(fastestRate)));
 }
 
 } // namespace tarvik

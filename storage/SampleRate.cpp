@@ -90,4 +90,10 @@ QString sampleRateText(double rate) {
     return {};
 }
 
+QString samplesPerSecondText(double rate) {
+    QString text = sampleRateText(rate);
+    text.chop(2);
+    return text + QStringLiteral("S/s");
+}
+
 } // namespace tarvik

@@ -22,4 +22,7 @@ std::optional<double> parseSampleRate(QStringView text);
 // keeps rates: every digit is written, so the text reads back as that number.
 QString sampleRateText(double rate);
 
+// The same number for a person reading of samples taken: "987.654 kS/s".
+QString samplesPerSecondText(double rate);
+
 } // namespace tarvik

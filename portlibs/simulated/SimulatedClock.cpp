@@ -1,21 +1,13 @@
 #include "SimulatedClock.h"
 
+#include "MonotonicNs.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
 namespace tarvik {
-
-namespace {
-
-std::int64_t nowNs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
-}
-
-} // namespace
 
 double parseSimulatedRate(const char* text) {
     if (!text)
@@ -54,7 +46,7 @@ std::int64_t SimulatedClock::nextRead() {
     ++reads_;
     if (rate_ <= 0.0)
         return reads_;
-    std::int64_t now = nowNs();
+    std::int64_t now = tarvikMonotonicNs();
     if (reads_ == 0) {
         startNs_ = now;
         return 0;
@@ -62,7 +54,7 @@ std::int64_t SimulatedClock::nextRead() {
     // Counted from the start, so that no rounding adds up from read to read.
     const auto due = startNs_ + static_cast<std::int64_t>(std::ceil(double(reads_) * 1e9 / rate_));
     while (now < due)
-        now = nowNs();
+        now = tarvikMonotonicNs();
     const auto reached =
         static_cast<std::int64_t>(std::floor(double(now - startNs_) * rate_ / 1e9));
     return reached > reads_ ? reached : reads_;

@@ -68,7 +68,7 @@ class CliTest : public QObject {
         QTest::newRow("no samples")
             << QStringList{"--scan", "--samples", "0", "--show"} << "--samples takes";
         QTest::newRow("a .lgc of another length")
-            << QStringList{"--scan", "--samples", "1000", "-o", "x.lgc"} << "write sr or vcd";
+            << QStringList{"--scan", "--samples", "1000", "-o", "x.lgc"} << "write it as sr or vcd";
         QTest::newRow("a trigger on no line")
             << QStringList{"--scan", "-t", "D8=r", "--show"} << "'D8' is not a line";
         QTest::newRow("a wait without a trigger")

@@ -1,6 +1,5 @@
-#include "VcdWriter.h"
+#include "VcdFormat.h"
 
-#include "AllOrNothingFile.h"
 #include "Channels.h"
 #include "SampleRate.h"
 #include "WritableFile.h"

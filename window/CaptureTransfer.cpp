@@ -15,8 +15,8 @@ namespace {
 // given their values. A save hands each block to the device at once: going
 // through QIODevice a byte at a time would cost a call per byte, and a block
 // this size stays on the stack.
-constexpr std::int32_t PairsPerBlock = 16 * 1024;
-static_assert(SampleCount % PairsPerBlock == 0);
+constexpr std::int32_t SamplesPerProgressStep = 16 * 1024;
+static_assert(SampleCount % SamplesPerProgressStep == 0);
 
 void startProgress(ProgressBar& progress) {
     progress.setMax(static_cast<float>(SampleCount));
@@ -41,34 +41,24 @@ bool ReadCapture(QIODevice& device, CaptureImage& scratch, ProgramState& state,
     std::fill(scratch.begin() + filled, scratch.end(), std::uint8_t{0});
 
     startProgress(progress);
-    std::uint8_t* status = state.statusSamples.data();
-    std::uint8_t* data = state.dataSamples.data();
-    const std::uint8_t* pair = scratch.data();
-    for (std::int32_t first = 1; first <= SampleCount; first += PairsPerBlock) {
-        const std::int32_t last = first + PairsPerBlock - 1;
-        for (std::int32_t i = first; i <= last; ++i, pair += 2) {
-            status[i] = pair[0];
-            data[i] = pair[1];
-        }
-        progress.setValues(first, last);
+    const std::uint8_t* pairs = scratch.data();
+    for (std::int32_t first = 1; first <= SampleCount; first += SamplesPerProgressStep) {
+        splitLgcPairs(pairs, SamplesPerProgressStep, state.statusSamples.data() + first,
+                      state.dataSamples.data() + first);
+        pairs += SamplesPerProgressStep * BytesPerSample;
+        progress.setValues(first, first + SamplesPerProgressStep - 1);
     }
     return true;
 }
 
 bool WriteCapture(const ProgramState& state, QIODevice& device, ProgressBar& progress) {
     startProgress(progress);
-    const std::uint8_t* status = state.statusSamples.data();
-    const std::uint8_t* data = state.dataSamples.data();
-    std::array<char, 2 * PairsPerBlock> block;
-    for (std::int32_t first = 1; first <= SampleCount; first += PairsPerBlock) {
-        char* pair = block.data();
-        const std::int32_t last = first + PairsPerBlock - 1;
-        for (std::int32_t i = first; i <= last; ++i, pair += 2) {
-            pair[0] = static_cast<char>(status[i]);
-            pair[1] = static_cast<char>(data[i]);
-        }
-        progress.setValues(first, last);
-        if (!writeAll(device, block.data(), qint64(block.size())))
+    std::array<std::uint8_t, SamplesPerProgressStep * BytesPerSample> block;
+    for (std::int32_t first = 1; first <= SampleCount; first += SamplesPerProgressStep) {
+        joinLgcPairs(state.statusSamples.data() + first, state.dataSamples.data() + first,
+                     SamplesPerProgressStep, block.data());
+        progress.setValues(first, first + SamplesPerProgressStep - 1);
+        if (!writeAll(device, reinterpret_cast<const char*>(block.data()), qint64(block.size())))
             return false;
     }
     return true;

@@ -1,4 +1,4 @@
-#include "SigrokSessionWriter.h"
+#include "SigrokSession.h"
 
 #include "SigrokMetadata.h"
 #include "ZipOnDevice.h"

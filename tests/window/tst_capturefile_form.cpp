@@ -1,7 +1,7 @@
-#include "CaptureFile.h"
 #include "FakePort.h"
 #include "Form1.h"
 #include "FormHarness.h"
+#include "LgcFormat.h"
 #include "QtDialogs.h"
 #include "TestFiles.h"
 #include "TraceArea.h"

@@ -1,4 +1,4 @@
-#include "SigrokSessionReader.h"
+#include "SigrokSession.h"
 
 #include "SigrokMetadata.h"
 #include "ZipErrorText.h"
@@ -19,6 +19,8 @@ namespace {
 // Neither of the small members is ever near this long in a real session.
 constexpr zip_uint64_t LongestSmallMember = 1 << 20;
 constexpr char SessionVersion[] = "2";
+// Every zip archive with members starts with a member's local header.
+constexpr char ZipStart[] = "PK\x03\x04";
 
 struct ZipCloser {
     void operator()(zip_t* zip) const { zip_discard(zip); }
@@ -162,9 +164,13 @@ QString readLayout(zip_t* zip, SessionMetadata& metadata, std::vector<Member>& m
 
 } // namespace
 
-std::unique_ptr<SampleSource> openSigrokSession(QFile& file, const QString& path,
+bool recognisesSigrokSession(QFile& file) {
+    return file.peek(sizeof ZipStart - 1) == ZipStart;
+}
+
+std::unique_ptr<SampleSource> readSigrokSession(std::unique_ptr<QFile> file, const QString& path,
                                                 QString& whatIsWrong) {
-    const int handle = ::dup(file.handle());
+    const int handle = ::dup(file->handle());
     int code = 0;
     Zip zip(handle < 0 ? nullptr : zip_fdopen(handle, ZIP_CHECKCONS, &code));
     if (!zip) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CaptureFile.h"
+#include "LgcFormat.h"
 #include "ProgramState.h"
 #include "ProgressBar.h"
 

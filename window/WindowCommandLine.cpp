@@ -1,5 +1,6 @@
 #include "WindowCommandLine.h"
 
+#include "ExitStatus.h"
 #include "PortOption.h"
 
 #include <QCoreApplication>
@@ -10,11 +11,9 @@ namespace tarvik {
 
 namespace {
 
-constexpr int UsageError = 2;
-
 int usageError(const QString& error) {
     std::fprintf(stderr, "tarvik: %s\nSee tarvik --help.\n", qPrintable(error));
-    return UsageError;
+    return ExitUsageError;
 }
 
 } // namespace

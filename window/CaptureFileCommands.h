@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CaptureFile.h"
 #include "Dialogs.h"
+#include "LgcFormat.h"
 #include "ProgramState.h"
 #include "ProgressBar.h"
 
