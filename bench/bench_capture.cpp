@@ -6,10 +6,11 @@
 // and the pauses between two samples that the progress display causes.
 
 #include "Capture.h"
+#include "CapturePipeline.h"
 #include "ClassicLook.h"
 #include "EveryValueProgressBar.h"
+#include "LgcFormat.h"
 #include "ProgressBarView.h"
-#include "StreamCapture.h"
 #include "TicksPerMicrosecond.h"
 
 #include <benchmark/benchmark.h>
@@ -127,19 +128,28 @@ void BM_CaptureNoDisplay(benchmark::State& state) {
 BENCHMARK(BM_CaptureNoDisplay)->Unit(benchmark::kMillisecond);
 
 // The same number of samples as tarvik-cli takes them: in blocks, the clock
-// read after each, and written to a file (here one that keeps nothing).
+// read after each, handed to a writer thread that writes them to a file (here
+// one that keeps nothing).
 void BM_StreamCaptureNoDisplay(benchmark::State& state) {
     FreePort port;
-    QFile sink(QStringLiteral("/dev/null"));
-    sink.open(QIODevice::WriteOnly);
     struct : CaptureObserver {
         bool waiting(double) override { return true; }
         bool carryOn(std::int64_t, double) override { return true; }
         void cannotKeepUp(double) override {}
     } observer;
-    CaptureTiming timing;
-    for (auto _ : state)
-        StreamCapture(port, {SampleCount, {}, 0.0, 0.0}, sink, observer, timing);
+    CaptureRequest request;
+    request.samples = SampleCount;
+    SystemCaptureClock clock;
+    const std::atomic<bool> stop = false;
+    for (auto _ : state) {
+        CapturePipeline pipeline(256, [](BlockSource& source, const std::atomic<bool>&) {
+            QFile sink(QStringLiteral("/dev/null"));
+            sink.open(QIODevice::WriteOnly);
+            return writeLgc(sink, source);
+        });
+        pipeline.capture(port, request, observer, clock, stop);
+        pipeline.finish(request, true);
+    }
     reportPerSample(state);
 }
 BENCHMARK(BM_StreamCaptureNoDisplay)->Unit(benchmark::kMillisecond);

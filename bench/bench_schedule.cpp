@@ -3,12 +3,18 @@
 // processor. Each status read is time-stamped by the port itself, so the
 // figures do not rest on the schedule's own account of itself.
 
+#include "AllOrNothingFile.h"
+#include "CapturePipeline.h"
+#include "LgcFormat.h"
 #include "MonotonicNs.h"
-#include "StreamCapture.h"
+#include "SampleLoop.h"
+#include "SigrokSession.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <sys/resource.h>
 
@@ -42,22 +48,100 @@ class StampingPort final : public PortDevice {
     void close() override {}
 };
 
+struct NoBar final : ProgressBar {
+    void setMax(float) override {}
+    void setMin(float) override {}
+    void setValue(float) override {}
+};
+
 struct Quiet final : CaptureObserver {
     bool waiting(double) override { return true; }
     bool carryOn(std::int64_t, double) override { return true; }
     void cannotKeepUp(double) override {}
 };
 
-// The capture's own status reads come after the schedule's first probe reads.
-void capture(StampingPort& port, double rate, std::int64_t samples, CaptureTiming& timing) {
-    QFile sink(QStringLiteral("/dev/null"));
-    sink.open(QIODevice::WriteOnly);
+// The blocks in flight between the sampler and its writer, as tarvik-cli has them.
+constexpr std::int32_t BlocksInFlight = 4096;
+
+// A capture through the writer thread, which hands the samples to write; the
+// capture's own status reads come after the schedule's first probe reads.
+void capture(StampingPort& port, double rate, std::int64_t samples, CaptureTiming& timing,
+             const CapturePipeline::Writer& write) {
     Quiet quiet;
     port.reads.clear();
     port.reads.reserve(std::size_t(samples) + 1024);
-    StreamCapture(port, {samples, {}, 0.0, rate}, sink, quiet, timing);
+    CaptureRequest request;
+    request.samples = samples;
+    request.sampleRate = rate;
+    CapturePipeline pipeline(BlocksInFlight, write);
+    SystemCaptureClock clock;
+    const std::atomic<bool> stop = false;
+    pipeline.capture(port, request, quiet, clock, stop);
+    timing = pipeline.timing();
+    pipeline.finish(request, true);
     port.reads.erase(port.reads.begin(), port.reads.end() - samples);
 }
+
+QString toNowhere(BlockSource& source, const std::atomic<bool>&) {
+    QFile sink(QStringLiteral("/dev/null"));
+    sink.open(QIODevice::WriteOnly);
+    return writeLgc(sink, source);
+}
+
+void capture(StampingPort& port, double rate, std::int64_t samples, CaptureTiming& timing) {
+    capture(port, rate, samples, timing, toNowhere);
+}
+
+// The time the port went unread for longer than a microsecond, summed: what a
+// signal faster than that would lose.
+double pauseMilliseconds(const std::vector<std::int64_t>& reads) {
+    std::int64_t paused = 0;
+    for (std::size_t k = 1; k < reads.size(); ++k)
+        if (const std::int64_t gap = reads[k] - reads[k - 1]; gap > 1000)
+            paused += gap;
+    return double(paused) / 1e6;
+}
+
+// 2,048,000 samples as fast as the port answers, in turns: the window's bare
+// loop into memory, and tarvik-cli's capture with its writer thread putting a
+// sigrok session on the disk. The pauses of the second are the disk's and the
+// writer's share of the sampling thread's time.
+void BM_PausesPerCapture(benchmark::State& state) {
+    const bool toDisk = state.range(0) != 0;
+    StampingPort port;
+    CaptureTiming timing;
+    std::vector<double> pauses;
+    auto bare = std::make_unique<std::uint8_t[]>(2 * std::size_t(SampleCount) + 2);
+    NoBar noBar;
+    QTemporaryDir folder(QDir::currentPath() + QStringLiteral("/bench-XXXXXX"));
+    const QString session = folder.filePath(QStringLiteral("capture.sr"));
+    for (auto _ : state) {
+        if (toDisk) {
+            capture(port, 0.0, SampleCount, timing,
+                    [&](BlockSource& source, const std::atomic<bool>&) {
+                        return writeAllOrNothing(session, [&](QIODevice& file) {
+                            return writeSigrokSession(file, source);
+                        });
+                    });
+        } else {
+            port.reads.clear();
+            port.reads.reserve(std::size_t(SampleCount) + 1);
+            ReadSamples(port, {bare.get(), bare.get() + 1, 2}, 1, SampleCount, noBar);
+        }
+        pauses.push_back(pauseMilliseconds(port.reads));
+    }
+    std::sort(pauses.begin(), pauses.end());
+    state.counters["pause_ms_median"] = pauses[pauses.size() / 2];
+    state.counters["pause_ms_max"] = pauses.back();
+}
+BENCHMARK(BM_PausesPerCapture)
+    ->ArgName("sr_on_disk")
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(4)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_OnTime(benchmark::State& state) {
     const double rate = double(state.range(0));

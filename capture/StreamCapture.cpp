@@ -1,18 +1,10 @@
 #include "StreamCapture.h"
 
-#include "MonotonicNs.h"
-
 #include "Channels.h"
 #include "SampleLoop.h"
 #include "SampleSource.h"
 
-#include <QIODevice>
-
-#include <sys/prctl.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <ctime>
 #include <optional>
 #include <vector>
 
@@ -20,16 +12,15 @@ namespace tarvik {
 
 namespace {
 
-// Blocks gathered before they go to the sink together: 64 KiB, little enough
-// that the allocator keeps it in the heap rather than mapping fresh pages for
-// every capture.
-constexpr std::int64_t BlocksPerWrite = 8;
 // Samples taken as fast as the port answers before a schedule starts, to
 // learn whether the port can keep it.
 constexpr std::int32_t ProbeSamples = 256;
 // Below this rate the schedule sleeps between samples rather than watching
 // the clock, so that a slow capture costs almost no processor time.
 constexpr double SleepBelowRate = 10'000.0;
+// A block not yet full goes to the writer after this long, so that a reader
+// at the end of a pipe sees the samples while the capture runs.
+constexpr std::int64_t HandOnWithinNs = 50'000'000;
 
 // A stream has no progress bar in its loop; the observer hears of progress
 // once a block instead.
@@ -44,85 +35,230 @@ double seconds(std::int64_t ns) {
     return double(ns) / 1e9;
 }
 
-// Polls the port as fast as it answers until the trigger holds; that sample
-// is the first one stored.
-StreamEnd awaitTrigger(PortDevice& port, const CaptureRequest& request, CaptureObserver& observer,
-                       SamplePair& first, CaptureTiming& timing) {
-    const std::int64_t start = tarvikMonotonicNs();
-    const Trigger& trigger = request.trigger;
-    SamplePair now = ReadSample(port);
-    std::uint16_t before = sampleUnit(now.status, now.data);
-    if (!trigger.needsEdge() && trigger.holds(before, before)) {
-        first = now;
-        return StreamEnd::Complete;
-    }
-    for (std::int64_t polls = 1;; ++polls) {
-        now = ReadSample(port);
-        const std::uint16_t unit = sampleUnit(now.status, now.data);
-        if (trigger.holds(before, unit)) {
-            first = now;
-            timing.waitedSeconds = seconds(tarvikMonotonicNs() - start);
-            return StreamEnd::Complete;
-        }
-        before = unit;
-        if (polls % SamplesPerStamp == 0) {
-            const double waited = seconds(tarvikMonotonicNs() - start);
-            timing.waitedSeconds = waited;
-            if (request.waitSeconds > 0.0 && waited >= request.waitSeconds)
-                return StreamEnd::TriggerNotSeen;
-            if (!observer.waiting(waited))
-                return StreamEnd::Stopped;
-        }
-    }
+void store(std::uint8_t* pair, SamplePair sample) {
+    pair[0] = sample.status;
+    pair[1] = sample.data;
 }
 
-// The rate at which the port answers, from a few samples read flat out.
-double fastestRate(PortDevice& port) {
-    const std::int64_t start = tarvikMonotonicNs();
-    for (std::int32_t i = 0; i < ProbeSamples; ++i)
-        ReadSample(port);
-    const std::int64_t took = tarvikMonotonicNs() - start;
-    return took > 0 ? double(ProbeSamples) / seconds(took) : 0.0;
-}
-
-// Samples first ... last of a block, each at its time: start plus its index
-// over the rate, so that no rounding adds up.
+// Sample k at start plus k over the rate, so that no rounding adds up; k
+// counts every sample taken on the schedule, those of the trigger's wait too.
 class Schedule {
   public:
-    Schedule(double rate, std::int64_t startNs)
-        : nsPerSample_(1e9 / rate), startNs_(startNs), sleeps_(rate < SleepBelowRate) {
-        // A sleep may otherwise end up to 50 us late by the kernel's leave.
-        if (sleeps_)
-            prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
-    }
+    Schedule(double rate, std::int64_t startNs, CaptureClock& clock, const std::atomic<bool>& stop)
+        : nsPerSample_(1e9 / rate), startNs_(startNs), sleeps_(rate < SleepBelowRate),
+          clock_(clock), stop_(stop) {}
 
-    void read(PortDevice& port, std::uint8_t* pairs, std::int64_t index, std::int32_t count,
-              CaptureTiming& timing) {
-        for (std::int32_t i = 0; i < count; ++i, ++index) {
-            const std::int64_t due = startNs_ + std::int64_t(double(index) * nsPerSample_);
-            std::int64_t now = tarvikMonotonicNs();
-            if (sleeps_ && now < due) {
-                const timespec until{time_t(due / 1'000'000'000), long(due % 1'000'000'000)};
-                while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
-                }
-                now = tarvikMonotonicNs();
-            }
-            while (now < due)
-                now = tarvikMonotonicNs();
-            const double late = seconds(now - due);
-            timing.lateSamples += late * 1e9 > nsPerSample_;
-            timing.latestDelaySeconds = std::max(timing.latestDelaySeconds, late);
-            const SamplePair pair = ReadSample(port);
-            pairs[2 * i] = pair.status;
-            pairs[2 * i + 1] = pair.data;
+    // The next sample at its time; nothing when stopped while waiting for it.
+    std::optional<SamplePair> take(PortDevice& port, CaptureTiming& timing) {
+        const std::int64_t due = startNs_ + std::int64_t(double(index_) * nsPerSample_);
+        std::int64_t now = clock_.nowNs();
+        if (sleeps_ && now < due) {
+            if (!clock_.sleepUntil(due, stop_))
+                return std::nullopt;
+            now = clock_.nowNs();
         }
+        while (now < due)
+            now = clock_.nowNs();
+        const std::int64_t lateNs = now - due;
+        timing.lateSamples += double(lateNs) > nsPerSample_;
+        timing.latestDelaySeconds = std::max(timing.latestDelaySeconds, seconds(lateNs));
+        ++index_;
+        return ReadSample(port);
     }
 
   private:
     double nsPerSample_;
     std::int64_t startNs_;
     bool sleeps_;
+    CaptureClock& clock_;
+    const std::atomic<bool>& stop_;
+    std::int64_t index_ = 0;
 };
+
+// One capture: the trigger's wait with the samples kept from before it, then
+// the blocks handed to the writer.
+class Capture {
+  public:
+    Capture(PortDevice& port, const CaptureRequest& request, SampleBlocks& blocks,
+            CaptureObserver& observer, CaptureTiming& timing, CaptureClock& clock,
+            const std::atomic<bool>& stop)
+        : port_(port), request_(request), blocks_(blocks), observer_(observer), timing_(timing),
+          clock_(clock), stop_(stop), perBlock_(blocks.samplesPerBlock()),
+          before_(std::size_t(request.pretrigger) * BytesPerSample) {}
+
+    StreamEnd run(BlockSource& sink);
+
+  private:
+    StreamEnd awaitTrigger();
+    std::optional<SamplePair> poll();
+    StreamEnd storeKeptSamples(SamplePair triggered, std::int64_t polls);
+    StreamEnd storeBlocks();
+    std::int32_t readInto(std::uint8_t* pairs, std::int32_t count, std::int64_t startNs);
+    StreamEnd handOn();
+    bool wanted() const { return request_.continuous || timing_.samples < request_.samples; }
+
+    PortDevice& port_;
+    const CaptureRequest& request_;
+    SampleBlocks& blocks_;
+    CaptureObserver& observer_;
+    CaptureTiming& timing_;
+    CaptureClock& clock_;
+    const std::atomic<bool>& stop_;
+    const std::int32_t perBlock_;
+    std::optional<Schedule> schedule_;
+    // The last polls of the trigger's wait, as a ring of pairs.
+    std::vector<std::uint8_t> before_;
+    std::uint8_t* block_ = nullptr;
+    std::int32_t inBlock_ = 0;
+    std::int64_t startNs_ = 0;
+    NoProgressBar noBar_;
+};
+
+std::optional<SamplePair> Capture::poll() {
+    if (schedule_)
+        return schedule_->take(port_, timing_);
+    return ReadSample(port_);
+}
+
+// Polls until the trigger holds; that sample, and those kept from before it,
+// are the first stored.
+StreamEnd Capture::awaitTrigger() {
+    const Trigger& trigger = request_.trigger;
+    const std::int64_t start = clock_.nowNs();
+    const auto keep = std::size_t(request_.pretrigger);
+    std::optional<SamplePair> now = poll();
+    if (!now)
+        return StreamEnd::Stopped;
+    std::uint16_t before = sampleUnit(now->status, now->data);
+    std::int64_t polls = 0;
+    bool holds = !trigger.needsEdge() && trigger.holds(before, before);
+    while (!holds) {
+        if (keep > 0)
+            store(&before_[std::size_t(polls) % keep * BytesPerSample], *now);
+        ++polls;
+        if (!(now = poll()))
+            return StreamEnd::Stopped;
+        const std::uint16_t unit = sampleUnit(now->status, now->data);
+        holds = trigger.holds(before, unit);
+        before = unit;
+        if (!holds && (polls % SamplesPerStamp == 0 || schedule_)) {
+            const double waited = seconds(clock_.nowNs() - start);
+            timing_.waitedSeconds = waited;
+            if (request_.waitSeconds > 0.0 && waited >= request_.waitSeconds)
+                return StreamEnd::TriggerNotSeen;
+            if (stop_.load(std::memory_order_relaxed) || !observer_.waiting(waited))
+                return StreamEnd::Stopped;
+        }
+    }
+    timing_.waitedSeconds = seconds(clock_.nowNs() - start);
+    return storeKeptSamples(*now, polls);
+}
+
+StreamEnd Capture::storeKeptSamples(SamplePair triggered, std::int64_t polls) {
+    const std::int64_t keep = request_.pretrigger;
+    const std::int64_t kept =
+        std::min({polls, keep,
+                  request_.continuous ? keep : std::max<std::int64_t>(request_.samples - 1, 0)});
+    for (std::int64_t k = polls - kept; k < polls; ++k) {
+        const std::uint8_t* pair = &before_[std::size_t(k % keep) * BytesPerSample];
+        store(block_ + std::size_t(inBlock_) * BytesPerSample, {pair[0], pair[1]});
+        ++inBlock_;
+        ++timing_.samples;
+        if (inBlock_ == perBlock_)
+            if (const StreamEnd end = handOn(); end != StreamEnd::Complete)
+                return end;
+    }
+    timing_.triggerSample = kept;
+    store(block_ + std::size_t(inBlock_) * BytesPerSample, triggered);
+    ++inBlock_;
+    ++timing_.samples;
+    return inBlock_ == perBlock_ ? handOn() : StreamEnd::Complete;
+}
+
+// The block in hand goes to the writer, and a free one is taken.
+StreamEnd Capture::handOn() {
+    if (inBlock_ > 0)
+        blocks_.publish(inBlock_);
+    inBlock_ = 0;
+    if (blocks_.writerFailed())
+        return StreamEnd::WriterFailed;
+    block_ = blocks_.freeBlock();
+    return block_ ? StreamEnd::Complete : StreamEnd::WriterBehind;
+}
+
+// Up to count samples into pairs; fewer on a schedule when the block is due
+// to be handed on, or when stopped while waiting for a sample.
+std::int32_t Capture::readInto(std::uint8_t* pairs, std::int32_t count, std::int64_t startNs) {
+    if (!schedule_) {
+        ReadSamples(port_, {pairs, pairs + 1, BytesPerSample}, 0, count - 1, noBar_);
+        return count;
+    }
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::optional<SamplePair> sample = schedule_->take(port_, timing_);
+        if (!sample)
+            return i;
+        store(pairs + std::size_t(i) * BytesPerSample, *sample);
+        if (clock_.nowNs() - startNs >= HandOnWithinNs)
+            return i + 1;
+    }
+    return count;
+}
+
+StreamEnd Capture::storeBlocks() {
+    std::int64_t blockStart = clock_.nowNs();
+    while (wanted()) {
+        std::int64_t count = perBlock_ - inBlock_;
+        if (!request_.continuous)
+            count = std::min(count, request_.samples - timing_.samples);
+        const std::int32_t got = readInto(block_ + std::size_t(inBlock_) * BytesPerSample,
+                                          std::int32_t(count), blockStart);
+        const std::int64_t now = clock_.nowNs();
+        timing_.samples += got;
+        timing_.timedSamples += got;
+        inBlock_ += got;
+        timing_.seconds = seconds(now - startNs_);
+        if (got == SamplesPerStamp)
+            timing_.longestBlockSeconds =
+                std::max(timing_.longestBlockSeconds, seconds(now - blockStart));
+        const bool stopped = stop_.load(std::memory_order_relaxed) ||
+                             !observer_.carryOn(timing_.samples, timing_.seconds);
+        if (stopped && wanted())
+            return StreamEnd::Stopped;
+        if (inBlock_ == perBlock_ || (schedule_ && got < count))
+            if (const StreamEnd end = handOn(); end != StreamEnd::Complete)
+                return end;
+        blockStart = now;
+    }
+    return StreamEnd::Complete;
+}
+
+StreamEnd Capture::run(BlockSource& sink) {
+    SwitchDataLinesIn(port_);
+    if (request_.sampleRate > 0.0) {
+        const std::int64_t start = clock_.nowNs();
+        for (std::int32_t i = 0; i < ProbeSamples; ++i)
+            ReadSample(port_);
+        const std::int64_t took = clock_.nowNs() - start;
+        const double fastest = took > 0 ? double(ProbeSamples) / seconds(took) : 0.0;
+        if (fastest < request_.sampleRate)
+            observer_.cannotKeepUp(fastest);
+        schedule_.emplace(request_.sampleRate, clock_.nowNs(), clock_, stop_);
+    }
+    block_ = blocks_.freeBlock();
+    if (!request_.trigger.isEmpty()) {
+        if (const StreamEnd end = awaitTrigger(); end != StreamEnd::Complete)
+            return end;
+        CaptureFacts facts = sink.facts();
+        facts.triggerSample = timing_.triggerSample;
+        sink.setFacts(facts);
+    }
+    startNs_ = clock_.nowNs();
+    const StreamEnd end = storeBlocks();
+    // What was taken goes to the writer however the capture ended.
+    if (inBlock_ > 0)
+        blocks_.publish(inBlock_);
+    return end;
+}
 
 } // namespace
 
@@ -131,66 +267,13 @@ double CaptureTiming::unevenness() const {
     return samples >= SamplesPerStamp && meanBlock > 0.0 ? longestBlockSeconds / meanBlock : 1.0;
 }
 
-StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, QIODevice& sink,
-                        CaptureObserver& observer, CaptureTiming& timing) {
+StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, BlockSource& sink,
+                        SampleBlocks& blocks, CaptureObserver& observer, CaptureTiming& timing,
+                        CaptureClock& clock, const std::atomic<bool>& stop) {
     timing = {};
     timing.scheduledRate = request.sampleRate;
-    std::vector<std::uint8_t> pairs(BlocksPerWrite * SamplesPerStamp * BytesPerSample);
-    NoProgressBar noBar;
-    SwitchDataLinesIn(port);
-
-    if (request.sampleRate > 0.0) {
-        const double fastest = fastestRate(port);
-        if (fastest < request.sampleRate)
-            observer.cannotKeepUp(fastest);
-    }
-    // The trigger's sample is the first one stored.
-    std::int32_t taken = 0;
-    if (!request.trigger.isEmpty()) {
-        SamplePair first{};
-        if (const StreamEnd end = awaitTrigger(port, request, observer, first, timing);
-            end != StreamEnd::Complete)
-            return end;
-        pairs[0] = first.status;
-        pairs[1] = first.data;
-        taken = 1;
-    }
-    const std::int64_t start = tarvikMonotonicNs();
-    std::optional<Schedule> schedule;
-    if (request.sampleRate > 0.0)
-        schedule.emplace(request.sampleRate, start);
-
-    std::int64_t blockStart = start;
-    std::int64_t buffered = 0;
-    while (timing.samples < request.samples) {
-        const auto block = static_cast<std::int32_t>(
-            std::min<std::int64_t>(SamplesPerStamp, request.samples - timing.samples));
-        std::uint8_t* const first = pairs.data() + buffered * BytesPerSample;
-        if (schedule)
-            schedule->read(port, first + taken * BytesPerSample, timing.samples + taken,
-                           block - taken, timing);
-        else
-            ReadSamples(port, {first, first + 1, BytesPerSample}, taken, block - 1, noBar);
-        taken = 0;
-        const std::int64_t now = tarvikMonotonicNs();
-        timing.samples += block;
-        timing.seconds = seconds(now - start);
-        if (block == SamplesPerStamp)
-            timing.longestBlockSeconds =
-                std::max(timing.longestBlockSeconds, seconds(now - blockStart));
-        blockStart = now;
-        buffered += block;
-        const bool last = timing.samples == request.samples;
-        const bool full = buffered == BlocksPerWrite * SamplesPerStamp;
-        if ((full || last) && sink.write(reinterpret_cast<const char*>(pairs.data()),
-                                         buffered * BytesPerSample) != buffered * BytesPerSample)
-            return StreamEnd::SinkFailed;
-        if (full)
-            buffered = 0;
-        if (!observer.carryOn(timing.samples, timing.seconds) && !last)
-            return StreamEnd::Stopped;
-    }
-    return StreamEnd::Complete;
+    Capture capture(port, request, blocks, observer, timing, clock, stop);
+    return capture.run(sink);
 }
 
 } // namespace tarvik

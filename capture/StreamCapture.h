@@ -1,11 +1,12 @@
 #pragma once
 
+#include "BlockSource.h"
+#include "CaptureClock.h"
 #include "PortDevice.h"
 #include "Trigger.h"
 
+#include <atomic>
 #include <cstdint>
-
-class QIODevice;
 
 namespace tarvik {
 
@@ -15,9 +16,14 @@ inline constexpr std::int32_t SamplesPerStamp = 4096;
 
 // What a stream capture is asked to do.
 struct CaptureRequest {
+    // Samples stored, those from before the trigger included.
     std::int64_t samples = 0;
+    // Take samples until stopped, however many.
+    bool continuous = false;
     // Storing starts with the first sample at which it holds; empty: at once.
     Trigger trigger;
+    // Up to this many samples from before the trigger's are kept.
+    std::int64_t pretrigger = 0;
     // How long the trigger may be waited for; 0 for as long as it takes.
     double waitSeconds = 0.0;
     // Sample k is taken k / sampleRate after the first; 0: as fast as the
@@ -25,10 +31,14 @@ struct CaptureRequest {
     double sampleRate = 0.0;
 };
 
-// How a capture went in time, from the monotonic clock read at its start, at
-// the end of every block and at its end.
+// How a capture went in time, from the clock read at its start, at the end of
+// every block and at its end.
 struct CaptureTiming {
     std::int64_t samples = 0;
+    // The samples stored after the trigger's, which the time below covers.
+    std::int64_t timedSamples = 0;
+    // The stored sample, from 0, at which the trigger held; -1 for none.
+    std::int64_t triggerSample = -1;
     // From the first sample stored to the end of the last.
     double seconds = 0.0;
     // The longest time a whole block took.
@@ -41,7 +51,7 @@ struct CaptureTiming {
     std::int64_t lateSamples = 0;
     double latestDelaySeconds = 0.0;
 
-    double meanRate() const { return seconds > 0.0 ? double(samples) / seconds : 0.0; }
+    double meanRate() const { return seconds > 0.0 ? double(timedSamples) / seconds : 0.0; }
     // The longest block against a block's mean time: 1 for perfectly even
     // sampling, 10 where the machine held the capture up for nine blocks' time.
     double unevenness() const;
@@ -53,21 +63,34 @@ class CaptureObserver {
     virtual ~CaptureObserver() = default;
     // Now and then while the trigger is waited for.
     virtual bool waiting(double seconds) = 0;
-    // After every block stored.
+    // Now and then while samples are stored.
     virtual bool carryOn(std::int64_t samplesDone, double seconds) = 0;
     // Once, before a schedule starts, when the port answers more slowly than
     // the schedule asks: fastestRate is the rate it managed.
     virtual void cannotKeepUp(double fastestRate) = 0;
 };
 
-enum class StreamEnd { Complete, Stopped, SinkFailed, TriggerNotSeen };
+enum class StreamEnd {
+    Complete,
+    // Stopped by the stop flag or the observer.
+    Stopped,
+    // Every block still waited for the writer: the capture ended there.
+    WriterBehind,
+    // The writer gave up.
+    WriterFailed,
+    TriggerNotSeen,
+};
 
-// Captures from an open port as asked and writes the samples to the sink as
-// pairs of a status byte and a data byte, in blocks, so that memory stays
-// bounded however long the capture. As fast as the port answers, it runs the
-// window's own sample loop. timing describes the samples taken, also when the
-// capture ended early.
-StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, QIODevice& sink,
-                        CaptureObserver& observer, CaptureTiming& timing);
+// Captures from an open port as asked and hands the samples to the writer as
+// pairs of a status byte and a data byte, a block at a time, so that memory
+// stays bounded however long the capture and the sampling never waits for the
+// writer. As fast as the port answers, it runs the window's own sample loop.
+// The trigger's sample reaches sink's facts before the first block. stop ends
+// the capture, a trigger wait or a sleep between samples at once. timing
+// describes the samples stored, also when the capture ended early; the
+// blocks are left open for the caller to close.
+StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, BlockSource& sink,
+                        SampleBlocks& blocks, CaptureObserver& observer, CaptureTiming& timing,
+                        CaptureClock& clock, const std::atomic<bool>& stop);
 
 } // namespace tarvik

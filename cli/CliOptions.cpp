@@ -7,6 +7,7 @@
 
 #include <QCommandLineParser>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tarvik {
@@ -15,6 +16,8 @@ namespace {
 
 // Enough for a capture of hours at the fastest rate a port gives.
 constexpr std::int64_t MostSamples = 1'000'000'000'000;
+// The samples before the trigger wait in memory, 2 bytes each: 32 MiB.
+constexpr std::int64_t MostPretrigger = 16 * 1024 * 1024;
 
 const char* Description =
     "Captures the printer port's status and data lines without a display, converts captures\n"
@@ -59,6 +62,20 @@ struct Options {
                        "fast as the port answers. With --input-file: the rate of the samples, "
                        "which a .lgc does not record. 1000000, 1M, 250k."),
         QStringLiteral("rate")};
+    QCommandLineOption continuous{
+        QStringLiteral("continuous"),
+        QStringLiteral("Capture until Ctrl-C (or SIGTERM, SIGHUP), then write every sample "
+                       "taken.")};
+    QCommandLineOption pretrigger{
+        QStringLiteral("pretrigger"),
+        QStringLiteral("With --trigger: keep up to this many samples from before the sample at "
+                       "which it held (fewer when it held sooner), within --samples."),
+        QStringLiteral("count")};
+    QCommandLineOption config{
+        {"c", "config"},
+        QStringLiteral("sigrok's spelling of --pretrigger: captureratio=P keeps P percent of "
+                       "--samples from before the trigger."),
+        QStringLiteral("captureratio=P")};
     QCommandLineOption trigger{
         {"t", "trigger"},
         QStringLiteral("Start storing at the first sample where every condition holds, as in "
@@ -73,9 +90,12 @@ struct Options {
     QCommandLineOption input{{"i", "input-file"},
                              QStringLiteral("Read a capture (.lgc or .sr) from the file."),
                              QStringLiteral("file")};
-    QCommandLineOption output{{"o", "output-file"},
-                              QStringLiteral("Write the capture to the file."),
-                              QStringLiteral("file")};
+    QCommandLineOption output{
+        {"o", "output-file"},
+        QStringLiteral("Write the capture to the file; - for standard output, as it is taken "
+                       "(%1).")
+            .arg(streamingFormatNames()),
+        QStringLiteral("file")};
     QCommandLineOption format{
         {"O", "output-format"},
         QStringLiteral("%1; default from the output file's extension, else %2.")
@@ -87,8 +107,8 @@ struct Options {
     QCommandLineOption quiet{{"q", "quiet"}, QStringLiteral("No progress line while capturing.")};
 
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({help, version, scan, via, port, samples, time, rate, trigger, wait,
-                           input, output, format, show, quiet});
+        parser.addOptions({help, version, scan, via, port, samples, time, rate, continuous, trigger,
+                           pretrigger, config, wait, input, output, format, show, quiet});
     }
 };
 
@@ -133,10 +153,38 @@ void readWork(const QCommandLineParser& parser, const Options& o, CliOptions& op
     }
 }
 
+// Where the capture goes, now that it is known how it is taken.
+void readOutput(const CliOptions& options) {
+    const CaptureFormatRow& format =
+        captureFormat(options.outputFormat.value_or(captureFormatForName(options.outputFile)));
+    if (options.continuous)
+        require(format.fixedSampleCount == 0,
+                QStringLiteral("a .%1 holds exactly %L2 samples, and --continuous any number; "
+                               "write another format (%3)")
+                    .arg(QLatin1String(format.extension))
+                    .arg(format.fixedSampleCount)
+                    .arg(captureFormatNames()));
+    if (options.outputFile != QLatin1String(StandardOutputName))
+        return;
+    require(options.scan, QStringLiteral("-o - is for --scan"));
+    require(!options.show, QStringLiteral("--show prints to standard output, which -o - takes"));
+    require(format.streams, QStringLiteral("standard output takes only a format written as the "
+                                           "samples come: -O %1")
+                                .arg(streamingFormatNames()));
+    require(!format.needsRate || options.scheduleRate > 0.0,
+            QStringLiteral("-O %1 on standard output needs --samplerate: its time scale comes "
+                           "before the first sample")
+                .arg(QLatin1String(format.name)));
+}
+
 // The port, and how many samples on what schedule.
 void readCapture(const QCommandLineParser& parser, const Options& o, CliOptions& options) {
     options.via = parseVia(parser.value(o.via));
     options.samples = SampleCount;
+    options.continuous = parser.isSet(o.continuous);
+    if (options.continuous)
+        require(options.scan && !parser.isSet(o.samples) && !parser.isSet(o.time),
+                QStringLiteral("--continuous is for --scan, in place of --samples or --time"));
     if (parser.isSet(o.samples)) {
         require(options.scan, QStringLiteral("--samples is for --scan; a file has its own"));
         bool ok = false;
@@ -173,6 +221,39 @@ void readCapture(const QCommandLineParser& parser, const Options& o, CliOptions&
         const QString error = PortOptionError(options.port);
         require(error.isEmpty(), error);
     }
+}
+
+// How many samples from before the trigger are kept.
+void readPretrigger(const QCommandLineParser& parser, const Options& o, CliOptions& options) {
+    const bool count = parser.isSet(o.pretrigger);
+    const bool ratio = parser.isSet(o.config);
+    if (!count && !ratio)
+        return;
+    require(!(count && ratio), QStringLiteral("--pretrigger and -c captureratio say the same; "
+                                              "give one"));
+    require(!options.trigger.isEmpty(),
+            QStringLiteral("%1 is for --trigger").arg(count ? "--pretrigger" : "captureratio"));
+    bool ok = false;
+    if (count) {
+        options.pretrigger = parser.value(o.pretrigger).toLongLong(&ok);
+        require(ok && options.pretrigger >= 0 && options.pretrigger <= MostPretrigger &&
+                    (options.continuous || options.pretrigger < options.samples),
+                QStringLiteral("--pretrigger takes a count from 0 to %L1 below --samples, not "
+                               "'%2'")
+                    .arg(MostPretrigger)
+                    .arg(parser.value(o.pretrigger)));
+        return;
+    }
+    const QString setting = parser.value(o.config);
+    require(setting.startsWith(QLatin1String("captureratio=")),
+            QStringLiteral("-c takes captureratio=P, not '%1'").arg(setting));
+    require(!options.continuous,
+            QStringLiteral("captureratio is a share of --samples, which --continuous has not"));
+    const int percent = setting.mid(13).toInt(&ok);
+    require(ok && percent >= 0 && percent <= 99,
+            QStringLiteral("captureratio takes a whole percentage from 0 to 99, not '%1'")
+                .arg(setting.mid(13)));
+    options.pretrigger = std::min(options.samples * percent / 100, MostPretrigger);
 }
 
 // When storing starts.
@@ -235,6 +316,8 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
         readWork(parser, o, options);
         readCapture(parser, o, options);
         readTrigger(parser, o, options);
+        readPretrigger(parser, o, options);
+        readOutput(options);
     } catch (const UsageProblem& problem) {
         return usageError(problem.text);
     }

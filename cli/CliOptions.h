@@ -11,6 +11,9 @@
 
 namespace tarvik {
 
+// The output name that stands for standard output.
+inline constexpr char StandardOutputName[] = "-";
+
 // Which port library a capture goes through.
 enum class PortVia { Inpout32, Win95Io, Simulated };
 
@@ -29,8 +32,10 @@ struct CliOptions {
     // --samplerate with --input-file: the rate the file lacks or replaces; 0
     // for the file's own.
     double rateOverride = 0.0;
+    bool continuous = false; // --continuous: until stopped
     Trigger trigger;
-    double waitSeconds = 0.0; // --wait; 0 for as long as it takes
+    std::int64_t pretrigger = 0; // samples kept from before the trigger
+    double waitSeconds = 0.0;    // --wait; 0 for as long as it takes
     bool show = false;
     bool quiet = false;
 };

@@ -1,8 +1,12 @@
 #include "CliRuns.h"
 
+#include "AllOrNothingFile.h"
+#include "CapturePipeline.h"
 #include "CliReport.h"
 #include "Delivery.h"
+#include "ExitStatus.h"
 #include "Interruption.h"
+#include "LgcFormat.h"
 #include "PortLibrary.h"
 #include "RawSampleFile.h"
 #include "TerminalProgress.h"
@@ -17,16 +21,21 @@ namespace tarvik {
 
 namespace {
 
-// The samples wait in a temporary file until the capture is over, when its
-// measured rate is known to the output formats that need it. It lies beside
-// the output, on the disk the user chose for the capture, and in the
-// temporary folder (which may be held in memory) only where the output's
-// folder takes no new files.
+// The blocks between the sampler and the writer: 32 MiB, several seconds of
+// the fastest port, so that the writer may fall behind for a moment without
+// the capture losing a sample.
+constexpr std::int32_t BlocksInFlight = 4096;
+
+// The samples wait in a temporary file until the capture is over when the
+// output's format needs the measured rate first. It lies beside the output,
+// on the disk the user chose for the capture, and in the temporary folder
+// (which may be held in memory) only where the output's folder takes no new
+// files.
 bool openSpool(QTemporaryFile& spool, const QString& output) {
     const auto spoolIn = [](const QString& folder) {
         return QDir(folder).filePath(QStringLiteral(".tarvik-cli-XXXXXX.raw"));
     };
-    if (!output.isEmpty()) {
+    if (!output.isEmpty() && output != StandardOutputName) {
         spool.setFileTemplate(spoolIn(QFileInfo(output).absolutePath()));
         if (spool.open())
             return true;
@@ -38,38 +47,91 @@ bool openSpool(QTemporaryFile& spool, const QString& output) {
 CaptureRequest requestFor(const CliOptions& options) {
     CaptureRequest request;
     request.samples = options.samples;
+    request.continuous = options.continuous;
     request.trigger = options.trigger;
+    request.pretrigger = options.pretrigger;
     request.waitSeconds = options.waitSeconds;
     request.sampleRate = options.scheduleRate;
     return request;
 }
 
-// The exit status for a capture that did not end with its last sample; 0
-// when it did.
-int captureFailure(StreamEnd end, const CliOptions& options, QTemporaryFile& spool) {
-    switch (end) {
-    case StreamEnd::Complete:
-        return spool.flush() ? 0 : captureFailure(StreamEnd::SinkFailed, options, spool);
-    case StreamEnd::Stopped:
+// How the samples leave the writer thread: into the output itself as they
+// come, or into the spool for the output to be written once the capture is
+// over.
+enum class Route { Output, StandardOutput, Spool };
+
+Route routeFor(const CliOptions& options, const CaptureFormatRow& format) {
+    if (options.outputFile == StandardOutputName)
+        return Route::StandardOutput;
+    // --show reads the samples once more.
+    if (options.show)
+        return Route::Spool;
+    const bool rateKnown = !format.needsRate || options.scheduleRate > 0.0;
+    return !options.outputFile.isEmpty() && format.streams && rateKnown ? Route::Output
+                                                                        : Route::Spool;
+}
+
+// The writer thread's work: the samples from the blocks to where the route
+// leads, until the sampler closes the blocks. keep is read once they are
+// closed: a capture that is not kept leaves its output as it was.
+QString writeSamples(Route route, const CliOptions& options, const CaptureFormatRow& format,
+                     BlockSource& source, QIODevice& spool, const std::atomic<bool>& keep) {
+    switch (route) {
+    case Route::StandardOutput: {
+        QFile out;
+        if (!out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return out.errorString();
+        return format.write(out, source);
+    }
+    case Route::Output: {
+        const QString wrong = writeAllOrNothing(options.outputFile, [&](QIODevice& file) {
+            const QString failed = format.write(file, source);
+            return !failed.isEmpty() || keep.load() ? failed : QStringLiteral("stopped");
+        });
+        return wrong.isEmpty()
+                   ? wrong
+                   : QStringLiteral("\"%1\" was not written: %2.").arg(options.outputFile, wrong);
+    }
+    case Route::Spool:
+        break;
+    }
+    const QString wrong = writeLgc(spool, source);
+    return wrong.isEmpty()
+               ? wrong
+               : QStringLiteral("the capture could not be kept until it ends: %1").arg(wrong);
+}
+
+// The exit status for a capture that did not end as asked; 0 when it did.
+int captureFailure(StreamEnd end, const CliOptions& options, const CaptureTiming& timing,
+                   const QString& written) {
+    if (end == StreamEnd::Stopped && !options.continuous) {
         std::fputs("tarvik-cli: stopped; nothing was written.\n", stderr);
         return interruptedStatus();
-    case StreamEnd::TriggerNotSeen:
+    }
+    if (end == StreamEnd::TriggerNotSeen)
         return fail(QStringLiteral("the trigger %1 did not hold within %2 s; nothing was written")
                         .arg(options.trigger.text())
                         .arg(options.waitSeconds));
-    case StreamEnd::SinkFailed:
-        break;
-    }
-    return fail(QStringLiteral("the temporary file %1 cannot hold the capture: %2")
-                    .arg(QDir::toNativeSeparators(spool.fileName()), spool.errorString()));
+    if (end == StreamEnd::WriterBehind)
+        return fail(QStringLiteral("the capture stopped after %L1 samples: the output was not "
+                                   "written as fast as the port was read, and the %L2 MB "
+                                   "between them were full. %3")
+                        .arg(timing.samples)
+                        .arg(BlocksInFlight * SamplesPerStamp * BytesPerSample / (1 << 20))
+                        .arg(written.isEmpty() ? QStringLiteral("The samples before it were kept.")
+                                               : QStringLiteral("Nothing was written.")));
+    if (!written.isEmpty())
+        return fail(written);
+    return 0;
 }
 
 // The capture's time base, reported now or kept for the description.
 QStringList reportTiming(const CliOptions& options, const CaptureTiming& timing) {
     QStringList lines = describeTiming(timing);
     if (!options.trigger.isEmpty())
-        lines.prepend(QStringLiteral("The trigger %1 held after %2 s of waiting.")
+        lines.prepend(QStringLiteral("The trigger %1 held at sample %L2, after %3 s of waiting.")
                           .arg(options.trigger.text())
+                          .arg(timing.triggerSample)
                           .arg(timing.waitedSeconds, 0, 'f', 3));
     if (!options.quiet && !options.show)
         printLines(stderr, lines);
@@ -78,48 +140,76 @@ QStringList reportTiming(const CliOptions& options, const CaptureTiming& timing)
     return options.show ? lines : QStringList();
 }
 
+// Refuses, before the port is touched, an output that cannot take the
+// capture.
+int outputRefusal(const CliOptions& options, const CaptureFormatRow& format) {
+    if (options.outputFile.isEmpty() || options.outputFile == StandardOutputName)
+        return 0;
+    const std::int64_t samples = options.continuous ? 0 : options.samples;
+    if (const QString wrong = whyNotInFormat(format.format, {options.samples, 1.0, {}});
+        !options.continuous && !wrong.isEmpty())
+        return usageFailure(wrong);
+    if (const QString refusal = whyNotWritable(options.outputFile, format.format, samples);
+        !refusal.isEmpty())
+        return fail(refusal);
+    return 0;
+}
+
 } // namespace
 
 int runScan(const CliOptions& options) {
-    const CaptureFormat format =
-        options.outputFormat.value_or(captureFormatForName(options.outputFile));
-    if (!options.outputFile.isEmpty()) {
-        if (const QString wrong = whyNotInFormat(format, {options.samples, 1.0, {}});
-            !wrong.isEmpty())
-            return usageFailure(wrong);
-        if (const QString refusal = whyNotWritable(options.outputFile, format, options.samples);
-            !refusal.isEmpty())
-            return fail(refusal);
-    }
+    const CaptureFormatRow& format =
+        captureFormat(options.outputFormat.value_or(captureFormatForName(options.outputFile)));
+    if (const int refused = outputRefusal(options, format); refused != 0)
+        return refused;
 
     PortLibrary port(options.via == PortVia::Win95Io ? Win95IoLibrary : Inpout32Library,
                      options.port,
                      options.via == PortVia::Simulated ? SimulatedPortFolder() : QString());
     if (const QString why = port.open(); !why.isEmpty())
         return fail(why);
+    const Route route = routeFor(options, format);
     QTemporaryFile spool;
-    if (!openSpool(spool, options.outputFile)) {
+    if ((route == Route::Spool) && !openSpool(spool, options.outputFile)) {
         port.close();
         return fail(QStringLiteral("cannot make a temporary file in %1 for the capture: %2")
                         .arg(QDir::toNativeSeparators(QDir::tempPath()), spool.errorString()));
     }
+
     const CaptureRequest request = requestFor(options);
-    CaptureTiming timing;
+    CapturePipeline pipeline(BlocksInFlight,
+                             [&](BlockSource& source, const std::atomic<bool>& keep) {
+                                 return writeSamples(route, options, format, source, spool, keep);
+                             });
     StreamEnd end;
     {
         TerminalProgress progress(stderr, request, options.quiet);
-        end = StreamCapture(port, request, spool, progress, timing);
+        SystemCaptureClock clock;
+        end = pipeline.capture(port, request, progress, clock, stopFlag());
     }
     port.close();
-    if (const int status = captureFailure(end, options, spool); status != 0)
+    if (end == StreamEnd::Stopped && options.continuous)
+        rearmInterruptions();
+    const CaptureTiming& timing = pipeline.timing();
+    const bool kept = end == StreamEnd::Complete || end == StreamEnd::WriterBehind ||
+                      (end == StreamEnd::Stopped && options.continuous);
+    const QString written =
+        pipeline.finish(request, kept && (format.fixedSampleCount == 0 ||
+                                          timing.samples == format.fixedSampleCount));
+    const CaptureFacts facts{timing.samples,
+                             options.scheduleRate > 0.0 ? options.scheduleRate : timing.meanRate(),
+                             options.trigger.text(), timing.triggerSample};
+    if (const int status = captureFailure(end, options, timing, written); status != 0)
         return status;
 
     const QStringList timingLines = reportTiming(options, timing);
-    const CaptureFacts facts{timing.samples,
-                             options.scheduleRate > 0.0 ? options.scheduleRate : timing.meanRate(),
-                             options.trigger.text()};
+    if (route != Route::Spool && !options.show)
+        return ExitDone;
+    CliOptions fromSpool = options;
+    if (route != Route::Spool)
+        fromSpool.outputFile.clear();
     return deliver(
-        options, format,
+        fromSpool, format.format,
         [&]() -> std::unique_ptr<SampleSource> {
             spool.seek(0);
             return std::make_unique<RawSampleFile>(spool, facts);

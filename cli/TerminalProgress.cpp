@@ -51,10 +51,16 @@ bool TerminalProgress::carryOn(std::int64_t samplesDone, double seconds) {
     if (lineDue(seconds)) {
         const double rate = seconds > 0.0 ? double(samplesDone) / seconds : 0.0;
         const double left = rate > 0.0 ? double(request_.samples - samplesDone) / rate : 0.0;
-        showLine(QStringLiteral("Capturing: %1%  %2  %3 s left")
-                     .arg(int(100 * samplesDone / request_.samples), 3)
-                     .arg(samplesPerSecondText(rate))
-                     .arg(left, 0, 'f', 1));
+        if (request_.continuous)
+            showLine(QStringLiteral("Capturing until Ctrl-C: %L1 samples  %2  %3 s")
+                         .arg(samplesDone)
+                         .arg(samplesPerSecondText(rate))
+                         .arg(seconds, 0, 'f', 1));
+        else
+            showLine(QStringLiteral("Capturing: %1%  %2  %3 s left")
+                         .arg(int(100 * samplesDone / request_.samples), 3)
+                         .arg(samplesPerSecondText(rate))
+                         .arg(left, 0, 'f', 1));
     }
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QLocale>
+#include <QStringList>
 
 #include <array>
 
@@ -13,13 +14,26 @@ namespace tarvik {
 
 namespace {
 
-constexpr std::array<CaptureFormatRow, 3> Formats{{
+constexpr std::array<CaptureFormatRow, 4> Formats{{
     {CaptureFormat::Sr, "sr", "srzip", "sr", 0, false, false, recognisesSigrokSession,
      readSigrokSession, writeSigrokSession},
     {CaptureFormat::Vcd, "vcd", nullptr, "vcd", 0, true, true, nullptr, nullptr, writeVcd},
     {CaptureFormat::Lgc, "lgc", nullptr, "lgc", SampleCount, false, false, recognisesLgc, readLgc,
      writeLgc},
+    // The .lgc layout at any length, as sigrok-cli reads it from a pipe with
+    // -I binary:numchannels=16.
+    {CaptureFormat::Binary, "binary", nullptr, "bin", 0, false, true, nullptr, nullptr, writeLgc},
 }};
+
+QString namesOf(bool (*wanted)(const CaptureFormatRow&)) {
+    QStringList names;
+    for (const CaptureFormatRow& row : Formats)
+        if (wanted(row))
+            names << QLatin1String(row.name);
+    const QString last = names.takeLast();
+    return names.isEmpty() ? last
+                           : names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
 
 } // namespace
 
@@ -50,13 +64,11 @@ CaptureFormat captureFormatForName(const QString& path) {
 }
 
 QString captureFormatNames() {
-    QString names;
-    for (std::size_t k = 0; k < Formats.size(); ++k) {
-        if (k > 0)
-            names += k + 1 == Formats.size() ? QStringLiteral(" or ") : QStringLiteral(", ");
-        names += QLatin1String(Formats[k].name);
-    }
-    return names;
+    return namesOf([](const CaptureFormatRow&) { return true; });
+}
+
+QString streamingFormatNames() {
+    return namesOf([](const CaptureFormatRow& row) { return row.streams; });
 }
 
 QString whyNotInFormat(CaptureFormat format, const CaptureFacts& facts) {

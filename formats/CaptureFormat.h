@@ -17,7 +17,7 @@ namespace tarvik {
 
 // The file formats a capture can be written in; the table below says what
 // each one is.
-enum class CaptureFormat { Sr, Vcd, Lgc };
+enum class CaptureFormat { Sr, Vcd, Lgc, Binary };
 
 // One format, as the command offers it and the files show it.
 struct CaptureFormatRow {
@@ -32,7 +32,8 @@ struct CaptureFormatRow {
     std::int64_t fixedSampleCount;
     // Whether it cannot be written without the sample rate.
     bool needsRate;
-    // Whether it can be written as the samples come, to a pipe.
+    // Whether it is written as the samples come, without knowing their
+    // number, so that it can go to a pipe.
     bool streams;
     // Whether an opened file is of this format, from its content; nullptr for
     // a format that is only written.
@@ -58,8 +59,10 @@ std::optional<CaptureFormat> parseCaptureFormat(QStringView text);
 // it names none of them.
 CaptureFormat captureFormatForName(const QString& path);
 
-// The formats' names as a sentence lists them: "sr, vcd or lgc".
+// The formats' names as a sentence lists them: "sr, vcd, lgc or binary";
+// those that can be written to a pipe.
 QString captureFormatNames();
+QString streamingFormatNames();
 
 // Why a capture of that many samples, with or without a known rate, cannot be
 // written in the format, as a clause; empty when it can.

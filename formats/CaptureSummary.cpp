@@ -97,6 +97,8 @@ QString summaryText(const CaptureSummary& summary, const CaptureFacts& facts) {
                                                              : QStringLiteral("unknown"));
     if (!facts.trigger.isEmpty())
         text += QStringLiteral("Trigger      %1\n").arg(facts.trigger);
+    if (facts.triggerSample >= 0)
+        text += QStringLiteral("Held at      sample %1\n").arg(number(facts.triggerSample));
 
     QList<QStringList> rows{{QStringLiteral("Channel"), QStringLiteral("First"),
                              QStringLiteral("Edges"), QStringLiteral("Shortest high"),

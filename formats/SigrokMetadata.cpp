@@ -64,6 +64,8 @@ QByteArray composeSessionMetadata(const CaptureFacts& facts) {
     if (!facts.trigger.isEmpty())
         text +=
             QStringLiteral("\n[%1]\ntrigger=%2\n").arg(QLatin1String(OwnSection), facts.trigger);
+    if (!facts.trigger.isEmpty() && facts.triggerSample >= 0)
+        text += QStringLiteral("triggersample=%1\n").arg(facts.triggerSample);
     return text.toUtf8();
 }
 
@@ -105,7 +107,11 @@ QString parseSessionMetadata(const QByteArray& text, SessionMetadata& metadata) 
             return QStringLiteral("its sample rate \"%1\" is not a rate").arg(rate);
         metadata.sampleRate = *parsed;
     }
-    metadata.trigger = sections.value(QLatin1String(OwnSection)).value(QStringLiteral("trigger"));
+    const Section own = sections.value(QLatin1String(OwnSection));
+    metadata.trigger = own.value(QStringLiteral("trigger"));
+    bool known = false;
+    const qlonglong triggerSample = own.value(QStringLiteral("triggersample")).toLongLong(&known);
+    metadata.triggerSample = known && triggerSample >= 0 ? triggerSample : -1;
     return {};
 }
 

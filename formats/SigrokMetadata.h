@@ -17,6 +17,8 @@ struct SessionMetadata {
     // Samples per second, 0 when the session names none.
     double sampleRate = 0.0;
     QString trigger;
+    // The sample at which the trigger held; -1 when the session says not.
+    std::int64_t triggerSample = -1;
 };
 
 // The metadata of a session holding a capture with these facts: the thirteen

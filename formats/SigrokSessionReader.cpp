@@ -182,7 +182,7 @@ std::unique_ptr<SampleSource> readSigrokSession(std::unique_ptr<QFile> file, con
     SessionMetadata metadata;
     std::vector<Member> members;
     whatIsWrong = readLayout(zip.get(), metadata, members);
-    CaptureFacts facts{0, metadata.sampleRate, metadata.trigger};
+    CaptureFacts facts{0, metadata.sampleRate, metadata.trigger, metadata.triggerSample};
     for (const Member& member : members)
         facts.sampleCount += static_cast<std::int64_t>(member.size / BytesPerSample);
     if (whatIsWrong.isEmpty() && facts.sampleCount == 0)

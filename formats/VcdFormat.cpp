@@ -55,8 +55,12 @@ class VcdText {
     void append(const char* text) { text_ += text; }
     void append(const QString& text) { text_ += text.toStdString(); }
 
+    long long ticksOf(std::int64_t sample) const {
+        return std::llroundl(static_cast<long double>(sample) * ticksPerSample_);
+    }
+
     void time(std::int64_t sample) {
-        const long long ticks = std::llroundl(static_cast<long double>(sample) * ticksPerSample_);
+        const long long ticks = ticksOf(sample);
         char digits[24];
         const auto end = std::to_chars(std::begin(digits), std::end(digits), ticks).ptr;
         text_ += '#';
@@ -94,6 +98,10 @@ void appendHeader(VcdText& text, const CaptureFacts& facts) {
     text.append(sampleRateText(facts.sampleRate));
     if (!facts.trigger.isEmpty())
         text.append(QStringLiteral(", trigger ") + facts.trigger);
+    if (facts.triggerSample >= 0)
+        text.append(QStringLiteral(" held at sample %1 (#%2)")
+                        .arg(facts.triggerSample)
+                        .arg(text.ticksOf(facts.triggerSample)));
     text.append("\n$end\n$timescale ");
     text.append(timescaleFor(facts.sampleRate).text);
     text.append(" $end\n$scope module tarvik $end\n");
@@ -111,18 +119,19 @@ void appendHeader(VcdText& text, const CaptureFacts& facts) {
 } // namespace
 
 QString writeVcd(QIODevice& device, SampleSource& source) {
+    std::vector<std::uint8_t> block(SamplesPerBlock * BytesPerSample);
+    // The header follows the first samples: a live capture knows the
+    // trigger's sample only once it held.
+    std::int64_t got = source.read(block.data(), SamplesPerBlock);
+    if (got < 0)
+        return readFailure(source);
     const CaptureFacts facts = source.facts();
     VcdText text(device, facts);
     appendHeader(text, facts);
-    std::vector<std::uint8_t> block(SamplesPerBlock * BytesPerSample);
     std::int64_t index = 0;
     std::uint16_t previous = 0;
-    for (;;) {
-        const std::int64_t got = source.read(block.data(), SamplesPerBlock);
-        if (got < 0)
-            return readFailure(source);
-        if (got == 0)
-            break;
+    const bool live = source.live();
+    for (; got > 0; got = source.read(block.data(), SamplesPerBlock)) {
         std::int64_t k = 0;
         if (index == 0) {
             previous = sampleUnit(block[0], block[1]);
@@ -141,9 +150,11 @@ QString writeVcd(QIODevice& device, SampleSource& source) {
             previous = unit;
         }
         index += got;
-        if (!text.pass(false))
+        if (!text.pass(live))
             return device.errorString();
     }
+    if (got < 0)
+        return readFailure(source);
     text.time(index);
     return text.pass(true) ? QString() : device.errorString();
 }

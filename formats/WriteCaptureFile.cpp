@@ -17,7 +17,8 @@ QString refusal(CaptureFormat format, const CaptureFacts& facts, const QString& 
 
 QString whyNotWritable(const QString& path, CaptureFormat format, std::int64_t samples) {
     // The rate is not asked for here: a capture measures its own.
-    const QString wrong = refusal(format, {samples, 1.0, {}}, path);
+    const QString wrong =
+        samples > 0 ? refusal(format, {samples, 1.0, {}}, path) : whyNotReplaceable(path);
     return wrong.isEmpty() ? wrong
                            : QStringLiteral("\"%1\" cannot be written: %2.").arg(path, wrong);
 }

@@ -17,9 +17,9 @@ namespace tarvik {
 QString WriteCaptureFile(const QString& path, CaptureFormat format, SampleSource& source);
 
 // Why a capture of that many samples could not be written to the named file
-// in the format, as the writer would find it, asked before the capture is
-// made or read: one sentence naming the file, or empty when nothing stands in
-// the way.
+// in the format (0: a number not known before the capture ends), as the
+// writer would find it, asked before the capture is made or read: one
+// sentence naming the file, or empty when nothing stands in the way.
 QString whyNotWritable(const QString& path, CaptureFormat format, std::int64_t samples);
 
 } // namespace tarvik

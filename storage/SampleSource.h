@@ -22,6 +22,9 @@ struct CaptureFacts {
     // The trigger the capture waited for, in sigrok-cli's syntax ("S6=f,D0=1");
     // empty when it started at once.
     QString trigger;
+    // The sample, from 0, at which the trigger held; the ones before it were
+    // taken before it held. -1 when unknown or there was no trigger.
+    std::int64_t triggerSample = -1;
 };
 
 // Samples read in file order, a block at a time, so that a capture of any
@@ -35,6 +38,9 @@ class SampleSource {
     // -1 on an error that errorString() describes.
     virtual std::int64_t read(std::uint8_t* pairs, std::int64_t maxSamples) = 0;
     virtual QString errorString() const = 0;
+    // Whether the samples arrive as they are taken, so that a writer is to pass
+    // on what it has after every read, for a reader downstream to see at once.
+    virtual bool live() const { return false; }
 };
 
 // What a writer says when the samples it copies cannot be read: a clause.

@@ -73,7 +73,7 @@ class CaptureFormatsTest : public QObject {
         QCOMPARE(captureFormatForName("b.LGC"), CaptureFormat::Lgc);
         QCOMPARE(captureFormatForName("b.Vcd"), CaptureFormat::Vcd);
         QCOMPARE(captureFormatForName("b.sr"), CaptureFormat::Sr);
-        QCOMPARE(captureFormatForName("b.bin"), CaptureFormat::Sr);
+        QCOMPARE(captureFormatForName("b.bin"), CaptureFormat::Binary);
         QCOMPARE(captureFormatForName("lgc"), CaptureFormat::Sr);
         QCOMPARE(captureFormatForName("v.lgc/capture"), CaptureFormat::Sr);
     }
