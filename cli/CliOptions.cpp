@@ -1,12 +1,14 @@
 #include "CliOptions.h"
 
 #include "CaptureFile.h"
+#include "CommandLineOption.h"
 #include "PortOption.h"
 #include "SampleRate.h"
 
 #include <QCommandLineParser>
 
 #include <cmath>
+#include <cstring>
 
 namespace tarvik {
 
@@ -47,16 +49,9 @@ const char* Description =
 } // namespace
 
 bool asksForPortInstructions(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        if (argument == "--")
-            break;
-        const bool option = argument == "--via" || argument == "-via";
-        if ((option && i + 1 < argc && QByteArray(argv[i + 1]) == "win95io") ||
-            argument == "--via=win95io" || argument == "-via=win95io")
-            return true;
-    }
-    return false;
+    const char* via = nullptr;
+    return argc > 1 && tarvikOptionValue(argc - 1, argv + 1, "via", &via) == TarvikOptionGiven &&
+           std::strcmp(via, "win95io") == 0;
 }
 
 ParsedCommandLine parseCommandLine(const QStringList& arguments) {

@@ -6,10 +6,11 @@
  * This is the only file that ever carries CAP_SYS_RAWIO (setcap
  * cap_sys_rawio+ep), so it does as little as it can. It asks the kernel for
  * I/O permission on the three registers of the port that the arguments choose
- * with --port parportN (parport0 without one), at the base the kernel itself
- * reports for that port (0x378 for parport0 where it knows none); a name that
- * is not parportN with a short decimal N, or a port the kernel does not have,
- * gets no permission at all, and the program then says why. It gives up every
+ * with --port parportN, in any spelling the program takes (parport0 without
+ * one), at the base the kernel itself reports for that port (0x378 for
+ * parport0 where it knows none); a missing value, a name that is not parportN
+ * with a short decimal N, or a port the kernel does not have, gets no
+ * permission at all, and the program then says why. It gives up every
  * capability, forbids new privileges and executes one of the two programs
  * whose paths were fixed when it was built, never one named by its arguments
  * or the environment. The I/O permission survives execve(); the capability
