@@ -18,6 +18,7 @@
 #include <QTemporaryFile>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace tarvik {
@@ -35,6 +36,13 @@ int fail(const QString& why) {
 void printLines(std::FILE* stream, const QStringList& lines) {
     for (const QString& line : lines)
         std::fprintf(stream, "%s\n", qUtf8Printable(line));
+}
+
+// The command's words for choosing a port library, in a library's advice.
+QString viaOption(const PortLibraryFile& library) {
+    return std::strcmp(library.fileName, Win95IoLibrary.fileName) == 0
+               ? QStringLiteral("--via win95io")
+               : QStringLiteral("--via inpout32");
 }
 
 // A source that stops with an error once Ctrl-C was pressed, so that no
@@ -134,9 +142,9 @@ int runScan(const CliOptions& options) {
             return fail(refusal);
     }
 
-    PortLibrary port(options.via == PortVia::Win95Io ? Win95IoLibrary : Inpout32Library,
-                     options.port,
-                     options.via == PortVia::Simulated ? SimulatedPortFolder() : QString());
+    PortLibrary port(
+        options.via == PortVia::Win95Io ? Win95IoLibrary : Inpout32Library, options.port,
+        options.via == PortVia::Simulated ? SimulatedPortFolder() : QString(), viaOption);
     if (const QString why = port.open(); !why.isEmpty())
         return fail(why);
 

@@ -38,16 +38,18 @@
 #include <sys/io.h>
 
 /* Without the permission the program still starts: the lower SCAN button
- * goes through the kernel's driver and needs none. */
-static void openPortRegisters(int number) {
+ * (tarvik-cli: --via inpout32) goes through the kernel's driver and needs
+ * none. */
+static void openPortRegisters(int number, int cli) {
     const unsigned base = tarvikChosenPortBase(TARVIK_KERNEL_PORTS, number);
     if (base == 0 || ioperm(base, TarvikRegisterCount, 1) == 0)
         return;
     const int error = errno;
     if (error == EPERM && tarvikKernelLockedDown())
-        fputs("tarvik-launcher: the kernel is locked down (Secure Boot), which forbids port "
-              "instructions; only the lower SCAN button will work.\n",
-              stderr);
+        fprintf(stderr,
+                "tarvik-launcher: the kernel is locked down (Secure Boot), which forbids port "
+                "instructions; only %s will work.\n",
+                cli ? "--via inpout32" : "the lower SCAN button");
     else if (error == EPERM)
         fprintf(stderr,
                 "tarvik-launcher: no port permission, as this launcher lacks CAP_SYS_RAWIO; an "
@@ -58,8 +60,9 @@ static void openPortRegisters(int number) {
                 strerror(error));
 }
 #else
-static void openPortRegisters(int number) {
+static void openPortRegisters(int number, int cli) {
     (void)number;
+    (void)cli;
 }
 #endif
 
@@ -79,7 +82,7 @@ static int dropCapabilities(void) {
 int main(int argc, char* argv[]) {
     const int cli = argc > 1 && strcmp(argv[1], TARVIK_LAUNCH_CLI) == 0;
     const int passedOn = cli ? 2 : 1;
-    openPortRegisters(tarvikPortArgument(argc - passedOn, argv + passedOn));
+    openPortRegisters(tarvikPortArgument(argc - passedOn, argv + passedOn), cli);
     if (!dropCapabilities()) {
         perror("tarvik-launcher: cannot give up its capabilities");
         return 1;

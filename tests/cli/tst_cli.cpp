@@ -223,6 +223,26 @@ class CliTest : public QObject {
         QVERIFY2(run.err.contains(said.toUtf8()), run.err.constData());
     }
 
+    // tarvik-cli names its own options in a port library's advice, never the
+    // window's buttons: for a library that advises the kernel's driver, and
+    // for the real libWIN95IO.so, however it answers on this machine.
+    void adviceNamesOptionsNotButtons() {
+        QTemporaryDir folder;
+        QVERIFY(QFile::link(QStringLiteral(UNREACHABLE_LIBRARY),
+                            folder.filePath(QStringLiteral("libWIN95IO.so"))));
+        const Run advised =
+            cli({"--scan", "--via", "win95io", "--show"}, {"LD_LIBRARY_PATH=" + folder.path()});
+        QCOMPARE(advised.status, 1);
+        QVERIFY2(advised.err.contains("the test port is switched off. Switch it on. Use --via "
+                                      "inpout32, which reaches the port through the kernel's "
+                                      "parallel-port driver."),
+                 advised.err.constData());
+        const Run real = cli({"--scan", "--via", "win95io", "--samples", "10", "--show"});
+        for (const Run& run : {advised, real}) {
+            QVERIFY2(!run.err.contains("SCAN") && !run.err.contains("button"), run.err.constData());
+        }
+    }
+
     // Storing starts at the frame mark's first rising edge, step 256: high
     // for 8 steps from there, low in the step before.
     void triggerStartsAtTheEdge() {
