@@ -5,7 +5,7 @@
 namespace tarvik {
 
 QCommandLineOption PortOption() {
-    return QCommandLineOption(QStringLiteral("port"),
+    return QCommandLineOption(QStringLiteral(TARVIK_PORT_OPTION),
                               QStringLiteral("The kernel's parallel port to capture from, as "
                                              "/proc/sys/dev/parport lists them (default: %1).")
                                   .arg(QStringLiteral(TARVIK_DEFAULT_PORT)),

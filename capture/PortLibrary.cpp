@@ -9,6 +9,7 @@
 #include <link.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace tarvik {
@@ -71,7 +72,7 @@ QString notLoaded(const char* fileName, const QString& folder, const QString& re
 QString lacksFunction(const char* fileName, const QString& path, const char* function) {
     const QString name = text(fileName);
     return QStringLiteral("The port library %1 (%2) has no function %3, so it is not the "
-                          "library this button needs.\n\n"
+                          "port library the program expects.\n\n"
                           "Replace it with the %1 that comes with this program.")
         .arg(name, path, text(function));
 }
@@ -110,10 +111,23 @@ QString PortLibrary::open() {
     }
     if (status_) {
         if (const char* reason = status_()) {
-            const QString failure = unreachable(file_.fileName, loadedPath(handle_), reason);
+            const QString failure =
+                unreachable(file_.fileName, loadedPath(handle_), reason) + advice();
             unload();
             return failure;
         }
+    }
+    return {};
+}
+
+QString PortLibrary::advice() const {
+    const char* instead = instead_ ? instead_() : nullptr;
+    if (!instead)
+        return {};
+    for (const PortLibraryFile& other : {Inpout32Library, Win95IoLibrary}) {
+        if (std::strcmp(instead, other.fileName) == 0)
+            return QStringLiteral(" Use %1, which reaches the port %2.")
+                .arg(choiceName_ ? choiceName_(other) : text(other.fileName), text(other.way));
     }
     return {};
 }
@@ -157,6 +171,7 @@ QString PortLibrary::load() {
     write_ = write;
     read_ = read;
     status_ = lookUp<StatusFunction>(handle, TARVIK_PORT_STATUS_NAME);
+    instead_ = lookUp<InsteadFunction>(handle, TARVIK_PORT_INSTEAD_NAME);
     release_ = lookUp<ReleaseFunction>(handle, TARVIK_PORT_RELEASE_NAME);
     return {};
 }
@@ -167,6 +182,7 @@ void PortLibrary::unload() {
     write_ = nullptr;
     read_ = nullptr;
     status_ = nullptr;
+    instead_ = nullptr;
     release_ = nullptr;
 }
 

@@ -1,5 +1,6 @@
 #include "CliOptions.h"
 
+#include "CommandLineOption.h"
 #include "ExitStatus.h"
 #include "PortOption.h"
 #include "ProgramState.h"
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace tarvik {
 
@@ -280,16 +282,9 @@ void readTrigger(const QCommandLineParser& parser, const Options& o, CliOptions&
 } // namespace
 
 bool asksForPortInstructions(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        if (argument == "--")
-            break;
-        const bool option = argument == "--via" || argument == "-via";
-        if ((option && i + 1 < argc && QByteArray(argv[i + 1]) == "win95io") ||
-            argument == "--via=win95io" || argument == "-via=win95io")
-            return true;
-    }
-    return false;
+    const char* via = nullptr;
+    return argc > 1 && tarvikOptionValue(argc - 1, argv + 1, "via", &via) == TarvikOptionGiven &&
+           std::strcmp(via, "win95io") == 0;
 }
 
 ParsedCommandLine parseCommandLine(const QStringList& arguments) {

@@ -53,7 +53,8 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments);
 
 // Whether the command line asks for the processor's port instructions
 // (--via win95io), read before anything else starts, so that the program can
-// restart through the launcher that grants them.
+// restart through the launcher that grants them: by the rule the launcher
+// reads --port with (CommandLineOption.h), which is the parser's.
 bool asksForPortInstructions(int argc, char* argv[]);
 
 } // namespace tarvik

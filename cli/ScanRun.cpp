@@ -17,6 +17,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <cstring>
+
 namespace tarvik {
 
 namespace {
@@ -42,6 +44,13 @@ bool openSpool(QTemporaryFile& spool, const QString& output) {
     }
     spool.setFileTemplate(spoolIn(QDir::tempPath()));
     return spool.open();
+}
+
+// The command's words for choosing a port library, in a library's advice.
+QString viaOption(const PortLibraryFile& library) {
+    return std::strcmp(library.fileName, Win95IoLibrary.fileName) == 0
+               ? QStringLiteral("--via win95io")
+               : QStringLiteral("--via inpout32");
 }
 
 CaptureRequest requestFor(const CliOptions& options) {
@@ -165,7 +174,8 @@ int runScan(const CliOptions& options) {
 
     PortLibrary port(options.via == PortVia::Win95Io ? Win95IoLibrary : Inpout32Library,
                      options.port,
-                     options.via == PortVia::Simulated ? SimulatedPortFolder() : QString());
+                     options.via == PortVia::Simulated ? SimulatedPortFolder() : QString(),
+                     viaOption);
     if (const QString why = port.open(); !why.isEmpty())
         return fail(why);
     const Route route = routeFor(options, format);

@@ -21,18 +21,29 @@ TARVIK_PORT_API const char* TarvikPortStatus(void);
 TARVIK_PORT_API const char* TarvikPortSelect(const char* name);
 #define TARVIK_PORT_SELECT_NAME "TarvikPortSelect"
 
+// After TarvikPortStatus has failed: the file name of the port library that
+// may still reach the port where this one cannot (TARVIK_INPOUT32_FILE, say),
+// or null. The sentence from TarvikPortStatus leaves that advice out, so that
+// each program gives it in its own words: the window names the button that
+// uses the library, tarvik-cli its --via. Optional: a library without it
+// advises none.
+TARVIK_PORT_API const char* TarvikPortInstead(void);
+#define TARVIK_PORT_INSTEAD_NAME "TarvikPortInstead"
+
 // Lets go of what TarvikPortStatus claimed, at the end of every capture; safe
 // to call when nothing is claimed. Optional, like TarvikPortStatus.
 TARVIK_PORT_API void TarvikPortRelease(void);
 #define TARVIK_PORT_RELEASE_NAME "TarvikPortRelease"
 
 // libinpout32.so, for the lower "SCAN" button.
+#define TARVIK_INPOUT32_FILE "libinpout32.so"
 TARVIK_PORT_API void Out32(short address, short value);
 TARVIK_PORT_API short Inp32(short address);
 #define TARVIK_INPOUT32_WRITE_NAME "Out32"
 #define TARVIK_INPOUT32_READ_NAME "Inp32"
 
 // libWIN95IO.so, for the upper "SCAN" button.
+#define TARVIK_WIN95IO_FILE "libWIN95IO.so"
 TARVIK_PORT_API void vbOut(short address, short value);
 TARVIK_PORT_API short vbInp(short address);
 #define TARVIK_WIN95IO_WRITE_NAME "vbOut"

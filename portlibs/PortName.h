@@ -6,12 +6,15 @@
  * find the choice among the arguments it passes on. Plain C, for the launcher
  * and the port libraries as well as the program. */
 
+#include "CommandLineOption.h"
+
 #include <stddef.h>
 #include <string.h>
 
 #define TARVIK_DEFAULT_PORT "parport0"
 #define TARVIK_PORT_NAME_PREFIX "parport"
-#define TARVIK_PORT_OPTION "--port"
+/* The option that chooses it, without its dashes. */
+#define TARVIK_PORT_OPTION "port"
 
 enum {
     /* parport0 ... parport99. */
@@ -37,20 +40,18 @@ static inline int tarvikParsePortName(const char* name) {
     return number;
 }
 
-/* The port that the arguments choose, as the programs' own parsers read them:
- * the last "--port NAME" or "--port=NAME" before any "--". 0 (parport0) when
- * there is none, -1 when the name is not a port's or missing. */
+/* The port that the arguments choose, as the programs' own parsers read them
+ * (CommandLineOption.h). 0 (parport0) when they choose none; -1 when the name
+ * is not a port's or the value is missing, so that nothing is opened for a
+ * program that is bound to refuse its command line. */
 static inline int tarvikPortArgument(int count, char* const arguments[]) {
-    const size_t option = sizeof TARVIK_PORT_OPTION - 1;
-    int number = 0;
-    for (int i = 0; i < count; ++i) {
-        const char* argument = arguments[i];
-        if (strcmp(argument, "--") == 0)
-            break;
-        if (strcmp(argument, TARVIK_PORT_OPTION) == 0)
-            number = tarvikParsePortName(++i < count ? arguments[i] : NULL);
-        else if (strncmp(argument, TARVIK_PORT_OPTION "=", option + 1) == 0)
-            number = tarvikParsePortName(argument + option + 1);
+    const char* name = NULL;
+    switch (tarvikOptionValue(count, arguments, TARVIK_PORT_OPTION, &name)) {
+    case TarvikOptionAbsent:
+        return 0;
+    case TarvikOptionGiven:
+        return tarvikParsePortName(name);
+    default:
+        return -1;
     }
-    return number;
 }

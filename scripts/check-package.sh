@@ -46,7 +46,9 @@ for file in \
   usr/share/mime/packages/tarvik.xml \
   usr/lib/modules-load.d/tarvik.conf \
   usr/share/man/man1/tarvik.1.gz \
-  usr/share/man/man1/tarvik-cli.1.gz; do
+  usr/share/man/man1/tarvik-cli.1.gz \
+  usr/share/bash-completion/completions/tarvik \
+  usr/share/bash-completion/completions/tarvik-cli; do
   grep -qFx "./$file" "$work/contents" || fail "the package lacks /$file"
 done
 # Dependencies come from dpkg-shlibdeps; without it the package would claim none.

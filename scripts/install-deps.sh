@@ -23,6 +23,8 @@ test=(
   # The window's captions are checked in Liberation Sans as well as DejaVu Sans.
   fonts-liberation2
   lintian desktop-file-utils appstream man-db shared-mime-info
+  # The completion files are checked with the helpers they are loaded with.
+  bash-completion
   # The install test: a Debian 12 chroot to install the package into.
   debootstrap
   # The VM test (tests/vm): QEMU, the guest's shell and tools, setcap.

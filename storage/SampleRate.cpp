@@ -1,68 +1,15 @@
 #include "SampleRate.h"
 
+#include <QByteArray>
+
 #include <cmath>
 #include <cstdint>
 
 namespace tarvik {
 
-namespace {
-
-// Enough for any rate up to HighestSampleRate with a fraction of a Hz.
-constexpr int MostDigits = 18;
-
-std::int64_t multiplierFor(QChar prefix) {
-    switch (prefix.toLower().unicode()) {
-    case 'k':
-        return 1'000;
-    case 'm':
-        return 1'000'000;
-    case 'g':
-        return 1'000'000'000;
-    default:
-        return 0;
-    }
-}
-
-} // namespace
-
 std::optional<double> parseSampleRate(QStringView text) {
-    text = text.trimmed();
-    // The digits make one whole number, and the point says by how many tens
-    // it is too large: so "723.456k" is 723456 exactly, as no binary
-    // fraction on the way could make it.
-    std::int64_t digits = 0;
-    int digitCount = 0;
-    int fractionDigits = 0;
-    bool point = false;
-    qsizetype k = 0;
-    for (; k < text.size(); ++k) {
-        const QChar c = text[k];
-        if (c == u'.' && !point) {
-            point = true;
-        } else if (c.isDigit() && c.unicode() < 128) {
-            if (++digitCount > MostDigits)
-                return std::nullopt;
-            digits = digits * 10 + (c.unicode() - '0');
-            fractionDigits += point ? 1 : 0;
-        } else {
-            break;
-        }
-    }
-    if (digitCount == 0)
-        return std::nullopt;
-    QStringView unit = text.mid(k).trimmed();
-    std::int64_t multiplier = 1;
-    if (!unit.isEmpty() && multiplierFor(unit.front()) != 0) {
-        multiplier = multiplierFor(unit.front());
-        unit = unit.mid(1);
-    }
-    if (!unit.isEmpty() && unit.compare(u"Hz", Qt::CaseInsensitive) != 0)
-        return std::nullopt;
-    const long double rate = static_cast<long double>(digits) *
-                             static_cast<long double>(multiplier) / std::pow(10.0L, fractionDigits);
-    if (rate < 1.0L || rate > HighestSampleRate)
-        return std::nullopt;
-    return static_cast<double>(rate);
+    const QByteArray bytes = text.toUtf8();
+    return parseSampleRateText(std::string_view(bytes.constData(), std::size_t(bytes.size())));
 }
 
 QString sampleRateText(double rate) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SampleRateText.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -7,14 +9,8 @@
 
 namespace tarvik {
 
-// The fastest rate a capture may claim: 1 THz, so that a time stamp in the
-// finest timescale a dump file names, the femtosecond, stays whole.
-inline constexpr double HighestSampleRate = 1e12;
-
-// A sample rate as sigrok-cli takes it: a number of Hz, with or without a
-// decimal fraction, an optional k, M or G and an optional "Hz" ("1000000",
-// "62.5k", "1M", "250 kHz", "723.456 kHz"). Nothing for zero, for less than
-// 1 Hz, for more than HighestSampleRate and for any other text.
+// A sample rate as sigrok-cli takes it, by the rule of parseSampleRateText
+// (SampleRateText.h), which the simulated port reads its rate by as well.
 std::optional<double> parseSampleRate(QStringView text);
 
 // The rate as libsigrok writes it into a session's metadata ("1 MHz",

@@ -6,6 +6,7 @@
 #include "ColourSwatch.h"
 #include "Decoration.h"
 #include "Navigation.h"
+#include "PortLibrary.h"
 #include "ScanCommand.h"
 #include "Settings.h"
 #include "StartUp.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 
 #include <cmath>
+#include <cstring>
 
 namespace tarvik {
 
@@ -63,6 +65,12 @@ int toPixels(float twips) {
 }
 
 } // namespace
+
+QString scanButtonFor(const PortLibraryFile& library) {
+    return std::strcmp(library.fileName, Win95IoLibrary.fileName) == 0
+               ? QStringLiteral("the upper SCAN button")
+               : QStringLiteral("the lower SCAN button");
+}
 
 Form1::Form1(ProgramState& state, Dialogs& dialogs, PortDevice& win95io, PortDevice& inpout32,
              QWidget* parent)

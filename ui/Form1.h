@@ -20,6 +20,11 @@ class ScanCommand;
 class ColourSwatch;
 class PortDevice;
 class TraceArea;
+struct PortLibraryFile;
+
+// The window's words for choosing a port library, in the advice that a
+// library's failure may end with: the "SCAN" button that uses it.
+QString scanButtonFor(const PortLibraryFile& library);
 
 // The main window: builds the controls at their places and wires each click
 // to its command.

@@ -30,8 +30,10 @@ int main(int argc, char* argv[]) {
     tarvik::ProgramState state;
     tarvik::QtDialogs dialogs;
     const QString folder = commandLine.simulatedPort() ? tarvik::SimulatedPortFolder() : QString();
-    tarvik::PortLibrary win95io(tarvik::Win95IoLibrary, commandLine.port(), folder);
-    tarvik::PortLibrary inpout32(tarvik::Inpout32Library, commandLine.port(), folder);
+    tarvik::PortLibrary win95io(tarvik::Win95IoLibrary, commandLine.port(), folder,
+                                tarvik::scanButtonFor);
+    tarvik::PortLibrary inpout32(tarvik::Inpout32Library, commandLine.port(), folder,
+                                 tarvik::scanButtonFor);
     tarvik::Form1 window(state, dialogs, win95io, inpout32);
     dialogs.setParent(&window);
     window.show();

@@ -5,11 +5,59 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 
 namespace tarvik {
 
 namespace {
+
+// The options that Qt 6 takes out of the arguments as its own, "--name" as
+// well as "-name": those of its core, GUI and widget parts and of its X11
+// platform, which alone takes the last four and -geometry, -icon and -title.
+constexpr std::array QtOptionsWithValue{"platform",        "platformpluginpath",
+                                        "platformtheme",   "plugin",
+                                        "qwindowgeometry", "geometry",
+                                        "qwindowicon",     "icon",
+                                        "qwindowtitle",    "title",
+                                        "session",         "style",
+                                        "stylesheet",      "qmljsdebugger",
+                                        "display",         "name",
+                                        "visual"};
+// Of those, the ones that also take "-name=VALUE".
+constexpr std::array QtOptionsJoined{"style", "stylesheet", "qmljsdebugger"};
+constexpr std::array QtFlags{"reverse", "testability", "widgetcount", "qdevel",
+                             "qdebug",  "dograb",      "nograb"};
+
+template <std::size_t N> bool among(const std::array<const char*, N>& names, QStringView word) {
+    return std::any_of(names.begin(), names.end(),
+                       [word](const char* name) { return word == QLatin1String(name); });
+}
+
+// Whether Qt takes the word after the dashes without the next argument.
+bool qtTakesAlone(QStringView word) {
+    const qsizetype equals = word.indexOf(u'=');
+    return among(QtFlags, word) || (equals > 0 && among(QtOptionsJoined, word.first(equals)));
+}
+
+// The arguments less those that Qt would take as its own on some platform, so
+// that whatever is left is the program's before Qt has looked at them; a value
+// follows its option as Qt takes it, whatever it looks like.
+QStringList withoutQtOptions(const QStringList& arguments) {
+    QStringList rest = arguments.mid(0, 1);
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        const QStringView word = QStringView(argument).mid(argument.startsWith(u"--") ? 2 : 1);
+        if (!argument.startsWith(u'-'))
+            rest << argument;
+        else if (among(QtOptionsWithValue, word))
+            ++i;
+        else if (!qtTakesAlone(word))
+            rest << argument;
+    }
+    return rest;
+}
 
 int usageError(const QString& error) {
     std::fprintf(stderr, "tarvik: %s\nSee tarvik --help.\n", qPrintable(error));
@@ -45,10 +93,10 @@ std::optional<int> WindowCommandLine::readEarly(int& argc, char* argv[]) {
     const QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarvik"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
-    // Qt's options are still among the arguments, unknown here: only an
-    // error that names none is the user's.
-    if (!parser_.parse(QCoreApplication::arguments()) && parser_.unknownOptionNames().isEmpty())
-        return usageError(parser_.errorText());
+    // Whatever Qt may not take is answered here, where no display is needed
+    // yet: Qt ends the program when it finds none.
+    if (const auto status = checkRest(withoutQtOptions(QCoreApplication::arguments())))
+        return status;
     if (parser_.isSet(help_)) {
         std::fputs(qPrintable(parser_.helpText()), stdout);
         return 0;

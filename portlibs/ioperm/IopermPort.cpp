@@ -11,6 +11,10 @@
 // addresses only choose the register. An address with
 // no port behind it would read as all lines high without a word, so every
 // capture first makes sure that a port answers there.
+//
+// Where the kernel's driver may still reach the port, the library says so
+// apart from its sentence (TarvikPortInstead), for each program to name that
+// way in its own words.
 
 #include "KernelLockdown.h"
 #include "KernelPorts.h"
@@ -52,6 +56,8 @@ bool baseFromKernel = false;
 bool granted = false;
 bool triedOnce = false;
 char reason[1024];
+// The library to advise after the last failure, or null.
+const char* instead = nullptr;
 
 sigjmp_buf probeFault;
 volatile pid_t probingThread = 0;
@@ -98,9 +104,9 @@ const char* noRegisters() {
     std::snprintf(reason, sizeof reason,
                   "the kernel's parallel port " TARVIK_PORT_NAME_PREFIX
                   "%d has no registers that the processor's port instructions reach, as a port "
-                  "behind USB has none. Use the other SCAN button, which goes through the "
-                  "kernel's parallel-port driver.",
+                  "behind USB has none.",
                   portNumber);
+    instead = TARVIK_INPOUT32_FILE;
     return reason;
 }
 
@@ -108,6 +114,7 @@ const char* reachPort() {
     if (granted)
         return nullptr;
     triedOnce = true;
+    instead = nullptr;
     const unsigned chosenBase = tarvikChosenPortBase(TARVIK_KERNEL_PORTS, portNumber);
     if (chosenBase == 0)
         return noRegisters();
@@ -119,12 +126,15 @@ const char* reachPort() {
     }
     const int error = errno;
     const char* const launcher = tarvikLauncherPath();
-    if (error == EPERM && tarvikKernelLockedDown())
+    // Only where the launcher's permission is all that is missing do the
+    // port instructions remain the way to the port.
+    instead = TARVIK_INPOUT32_FILE;
+    if (error == EPERM && tarvikKernelLockedDown()) {
         std::snprintf(reason, sizeof reason,
                       "the kernel is locked down, as under Secure Boot, and forbids the "
-                      "processor's port instructions to every program. Use the other SCAN "
-                      "button, which goes through the kernel's parallel-port driver.");
-    else if (error == EPERM)
+                      "processor's port instructions to every program.");
+    } else if (error == EPERM) {
+        instead = nullptr;
         std::snprintf(reason, sizeof reason,
                       "the processor's port instructions are not open to this program for the "
                       "port at 0x%X (ioperm: %s). Start it through %s, which opens the printer "
@@ -136,12 +146,12 @@ const char* reachPort() {
                             "then log in again)"
                           : "",
                       launcher);
-    else
+    } else {
         std::snprintf(reason, sizeof reason,
                       "this system offers no port instructions (ioperm: %s), as inside many "
-                      "containers and virtual machines. Use the other SCAN button, which goes "
-                      "through the kernel's parallel-port driver.",
+                      "containers and virtual machines.",
                       std::strerror(error));
+    }
     return reason;
 }
 
@@ -165,11 +175,11 @@ const char* nothingAnswers() {
     else
         std::snprintf(where, sizeof where, "the standard printer-port address");
     std::snprintf(reason, sizeof reason,
-                  "nothing answers at 0x%X, %s (ports the kernel has found: %s). Use the other "
-                  "SCAN button, which reaches the port through the kernel's parallel-port "
-                  "driver; if the machine has a printer port that the kernel has not found, "
-                  "load the driver (sudo modprobe parport_pc) and start the program again.",
+                  "nothing answers at 0x%X, %s (ports the kernel has found: %s). If the machine "
+                  "has a printer port that the kernel has not found, load the driver (sudo "
+                  "modprobe parport_pc) and start the program again.",
                   base, where, tarvikDescribeKernelPorts(TARVIK_KERNEL_PORTS, ports, sizeof ports));
+    instead = TARVIK_INPOUT32_FILE;
     return reason;
 }
 
@@ -216,6 +226,10 @@ TARVIK_PORT_API const char* TarvikPortStatus(void) {
     return portAnswers() ? nullptr : nothingAnswers();
 }
 
+TARVIK_PORT_API const char* TarvikPortInstead(void) {
+    return instead;
+}
+
 // The permission stays: once given up, a program started by the launcher
 // could not have it back.
 TARVIK_PORT_API void TarvikPortRelease(void) {}
@@ -242,8 +256,11 @@ TARVIK_PORT_API const char* TarvikPortSelect(const char*) {
 }
 
 TARVIK_PORT_API const char* TarvikPortStatus(void) {
-    return "port instructions exist only on x86 processors. Use the other SCAN button, "
-           "which reaches the port through the kernel's parallel-port driver.";
+    return "port instructions exist only on x86 processors.";
+}
+
+TARVIK_PORT_API const char* TarvikPortInstead(void) {
+    return TARVIK_INPOUT32_FILE;
 }
 
 TARVIK_PORT_API void TarvikPortRelease(void) {}

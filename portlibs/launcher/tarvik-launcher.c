@@ -6,10 +6,11 @@
  * This is the only file that ever carries CAP_SYS_RAWIO (setcap
  * cap_sys_rawio+ep), so it does as little as it can. It asks the kernel for
  * I/O permission on the three registers of the port that the arguments choose
- * with --port parportN (parport0 without one), at the base the kernel itself
- * reports for that port (0x378 for parport0 where it knows none); a name that
- * is not parportN with a short decimal N, or a port the kernel does not have,
- * gets no permission at all, and the program then says why. It gives up every
+ * with --port parportN, in any spelling the program takes (parport0 without
+ * one), at the base the kernel itself reports for that port (0x378 for
+ * parport0 where it knows none); a missing value, a name that is not parportN
+ * with a short decimal N, or a port the kernel does not have, gets no
+ * permission at all, and the program then says why. It gives up every
  * capability, forbids new privileges and executes one of the two programs
  * whose paths were fixed when it was built, never one named by its arguments
  * or the environment. The I/O permission survives execve(); the capability
@@ -37,16 +38,18 @@
 #include <sys/io.h>
 
 /* Without the permission the program still starts: the lower SCAN button
- * goes through the kernel's driver and needs none. */
-static void openPortRegisters(int number) {
+ * (tarvik-cli: --via inpout32) goes through the kernel's driver and needs
+ * none. */
+static void openPortRegisters(int number, int cli) {
     const unsigned base = tarvikChosenPortBase(TARVIK_KERNEL_PORTS, number);
     if (base == 0 || ioperm(base, TarvikRegisterCount, 1) == 0)
         return;
     const int error = errno;
     if (error == EPERM && tarvikKernelLockedDown())
-        fputs("tarvik-launcher: the kernel is locked down (Secure Boot), which forbids port "
-              "instructions; only the lower SCAN button will work.\n",
-              stderr);
+        fprintf(stderr,
+                "tarvik-launcher: the kernel is locked down (Secure Boot), which forbids port "
+                "instructions; only %s will work.\n",
+                cli ? "--via inpout32" : "the lower SCAN button");
     else if (error == EPERM)
         fprintf(stderr,
                 "tarvik-launcher: no port permission, as this launcher lacks CAP_SYS_RAWIO; an "
@@ -57,8 +60,9 @@ static void openPortRegisters(int number) {
                 strerror(error));
 }
 #else
-static void openPortRegisters(int number) {
+static void openPortRegisters(int number, int cli) {
     (void)number;
+    (void)cli;
 }
 #endif
 
@@ -78,7 +82,7 @@ static int dropCapabilities(void) {
 int main(int argc, char* argv[]) {
     const int cli = argc > 1 && strcmp(argv[1], TARVIK_LAUNCH_CLI) == 0;
     const int passedOn = cli ? 2 : 1;
-    openPortRegisters(tarvikPortArgument(argc - passedOn, argv + passedOn));
+    openPortRegisters(tarvikPortArgument(argc - passedOn, argv + passedOn), cli);
     if (!dropCapabilities()) {
         perror("tarvik-launcher: cannot give up its capabilities");
         return 1;

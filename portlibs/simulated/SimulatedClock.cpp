@@ -1,46 +1,29 @@
 #include "SimulatedClock.h"
 
 #include "MonotonicNs.h"
+#include "SampleRateText.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 
 namespace tarvik {
 
-double parseSimulatedRate(const char* text) {
-    if (!text)
-        return 0.0;
-    char* end = nullptr;
-    double rate = std::strtod(text, &end);
-    if (end == text || !std::isfinite(rate) || rate <= 0.0)
-        return 0.0;
-    while (*end == ' ')
-        ++end;
-    switch (*end) {
-    case 'k':
-        rate *= 1e3;
-        ++end;
-        break;
-    case 'M':
-        rate *= 1e6;
-        ++end;
-        break;
-    case 'G':
-        rate *= 1e9;
-        ++end;
-        break;
-    default:
-        break;
+SimulatedClock::SimulatedClock() {
+    constexpr const char* Variable = "TARVIK_SIMULATED_RATE";
+    const char* const text = std::getenv(Variable);
+    if (!text || text[0] == '\0')
+        return;
+    if (const auto rate = parseSampleRateText(text)) {
+        rate_ = *rate;
+        return;
     }
-    if (std::strcmp(end, "Hz") == 0 || std::strcmp(end, "hz") == 0)
-        end += 2;
-    return *end == '\0' ? rate : 0.0;
+    std::snprintf(problem_, sizeof problem_,
+                  "%s is \"%.64s\", which is no sample rate. Give one as --samplerate takes it "
+                  "(1000000, 1M, 250k), or unset %s for a port that answers at once.",
+                  Variable, text, Variable);
 }
-
-SimulatedClock::SimulatedClock()
-    : rate_(parseSimulatedRate(std::getenv("TARVIK_SIMULATED_RATE"))) {}
 
 std::int64_t SimulatedClock::nextRead() {
     ++reads_;

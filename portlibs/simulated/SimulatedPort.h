@@ -12,6 +12,8 @@ namespace tarvik {
 // (SimulatedClock.h).
 class SimulatedPort {
   public:
+    // Null when the port can be used; otherwise why not (SimulatedClock.h).
+    const char* problem() const { return clock_.problem(); }
     void write(short address, short value);
     short read(short address);
 

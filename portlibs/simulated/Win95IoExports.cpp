@@ -10,7 +10,7 @@ SimulatedPort port;
 } // namespace
 
 TARVIK_PORT_API const char* TarvikPortStatus(void) {
-    return nullptr;
+    return port.problem();
 }
 
 // Nothing is claimed: the simulated port belongs to this process alone.

@@ -1,5 +1,6 @@
 // Port libraries that go wrong in one way each, chosen when built:
-// WITHOUT_READ exports no read function, UNREACHABLE cannot reach the port.
+// WITHOUT_READ exports no read function, UNREACHABLE cannot reach the port
+// and advises the library of the kernel's driver instead.
 
 #include "PortExports.h"
 
@@ -12,6 +13,12 @@ TARVIK_PORT_API const char* TarvikPortStatus(void) {
     return nullptr;
 #endif
 }
+
+#ifdef UNREACHABLE
+TARVIK_PORT_API const char* TarvikPortInstead(void) {
+    return TARVIK_INPOUT32_FILE;
+}
+#endif
 
 TARVIK_PORT_API void vbOut(short, short) {}
 

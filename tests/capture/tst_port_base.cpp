@@ -8,6 +8,7 @@
 #include "PortBase.h"
 #include "PortName.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -88,7 +89,9 @@ class PortBaseTest : public QObject {
     }
 
     // The launcher's reading of the arguments it passes on, as the programs'
-    // own parsers read them: the last --port counts, nothing after "--".
+    // own parsers read them: "--port" and "-port", each with its value apart
+    // or after '=', the last one counting, nothing after "--"; no port at all
+    // when the last one names none.
     void findsThePortAmongTheArguments_data() {
         QTest::addColumn<QByteArrayList>("arguments");
         QTest::addColumn<int>("number");
@@ -96,19 +99,35 @@ class PortBaseTest : public QObject {
         QTest::newRow("other options") << QByteArrayList{"-platform", "offscreen"} << 0;
         QTest::newRow("separate") << QByteArrayList{"--port", "parport1"} << 1;
         QTest::newRow("joined") << QByteArrayList{"--scan", "--port=parport2", "-o", "x.sr"} << 2;
+        QTest::newRow("single dash") << QByteArrayList{"-port", "parport1"} << 1;
+        QTest::newRow("single dash joined") << QByteArrayList{"--scan", "-port=parport3"} << 3;
         QTest::newRow("last counts")
             << QByteArrayList{"--port", "parport1", "--port=parport3"} << 3;
+        QTest::newRow("last counts, any spelling")
+            << QByteArrayList{"-port=parport1", "--port", "parport2", "-port", "parport4"} << 4;
         QTest::newRow("after a wrong one")
             << QByteArrayList{"--port=0x378", "--port", "parport1"} << 1;
         QTest::newRow("wrong last")
             << QByteArrayList{"--port", "parport1", "--port", "0x378"} << -1;
         QTest::newRow("missing value") << QByteArrayList{"--port"} << -1;
+        QTest::newRow("single dash missing value")
+            << QByteArrayList{"--port", "parport1", "-port"} << -1;
         QTest::newRow("empty value") << QByteArrayList{"--port="} << -1;
+        QTest::newRow("single dash empty value") << QByteArrayList{"-port="} << -1;
+        QTest::newRow("option as value") << QByteArrayList{"-port", "--scan", "parport1"} << -1;
+        QTest::newRow("end of options as value")
+            << QByteArrayList{"--port", "--", "--port", "parport2"} << 2;
         QTest::newRow("path") << QByteArrayList{"--port", "/proc/self/mem"} << -1;
         QTest::newRow("after the end of options")
             << QByteArrayList{"--", "--port", "parport1"} << 0;
+        QTest::newRow("single dash after the end of options")
+            << QByteArrayList{"--port=parport2", "--", "-port", "parport1"} << 2;
+        QTest::newRow("lone dash") << QByteArrayList{"-", "-port", "parport2"} << 2;
         QTest::newRow("other option's prefix") << QByteArrayList{"--portx=parport1"} << 0;
-        QTest::newRow("single dash") << QByteArrayList{"-port", "parport1"} << 0;
+        QTest::newRow("single dash prefix") << QByteArrayList{"-portx", "parport1"} << 0;
+        QTest::newRow("shorter word") << QByteArrayList{"-por", "parport1"} << 0;
+        QTest::newRow("three dashes") << QByteArrayList{"---port", "parport1"} << 0;
+        QTest::newRow("capital") << QByteArrayList{"--Port", "parport1"} << 0;
     }
     void findsThePortAmongTheArguments() {
         QFETCH(QByteArrayList, arguments);
@@ -117,6 +136,23 @@ class PortBaseTest : public QObject {
         for (QByteArray& argument : arguments)
             argv.push_back(argument.data());
         QCOMPARE(tarvikPortArgument(int(argv.size()), argv.data()), number);
+
+        // Qt's parser, set up as the programs set theirs up, finds the same.
+        QCommandLineParser parser;
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        const QCommandLineOption port(QStringLiteral("port"), {}, QStringLiteral("parportN"));
+        parser.addOptions({port, QCommandLineOption(QStringLiteral("scan"))});
+        QStringList words{QStringLiteral("tarvik")};
+        for (const QByteArray& argument : std::as_const(arguments))
+            words << QString::fromLatin1(argument);
+        const bool parsed = parser.parse(words);
+        if (!parsed && parser.errorText().startsWith(QLatin1String("Missing value")))
+            QCOMPARE(number, -1);
+        else
+            QCOMPARE(parser.isSet(port)
+                         ? tarvikParsePortName(parser.value(port).toLatin1().constData())
+                         : 0,
+                     number);
     }
 
     // A kernel folder of parport0 at 0x378, parport1 at 0x278, parport2 behind

@@ -228,6 +228,24 @@ class ScanCommandsTest : public QObject {
                                                  "the name of a parallel port")),
                  qPrintable(refused));
     }
+
+    // A library that cannot reach the port but knows one that may leaves the
+    // advice to the program, which names the way in its own words: the
+    // window its button, a program without words of its own the file.
+    void adviceComesInTheProgramsWords() {
+        const PortLibraryFile unreachable{UNREACHABLE_LIBRARY, TARVIK_WIN95IO_WRITE_NAME,
+                                          TARVIK_WIN95IO_READ_NAME};
+        const QString reason = QStringLiteral("the test port is switched off. Switch it on. ");
+        const QString way = QStringLiteral(", which reaches the port through the kernel's "
+                                           "parallel-port driver.");
+        PortLibrary window(unreachable, QStringLiteral(TARVIK_DEFAULT_PORT), {}, scanButtonFor);
+        const QString windowSays = window.open();
+        QVERIFY2(windowSays.endsWith(reason + "Use the lower SCAN button" + way),
+                 qPrintable(windowSays));
+        PortLibrary plain(unreachable);
+        const QString plainSays = plain.open();
+        QVERIFY2(plainSays.endsWith(reason + "Use libinpout32.so" + way), qPrintable(plainSays));
+    }
 };
 
 } // namespace tarvik

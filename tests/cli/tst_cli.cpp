@@ -187,6 +187,54 @@ class CliTest : public QObject {
         QVERIFY(tooFast.out.contains("late by more than one interval"));
     }
 
+    // The simulated port keeps time at a rate written as --samplerate takes
+    // one, and refuses to capture at all with a rate it cannot read: a port
+    // left answering at once would give samples at a rate nobody asked for.
+    // A schedule faster than the port shows the rate it took.
+    void simulatedRateIsReadAsSampleRates_data() {
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("lower-case m") << "1m" << 0 << "the port cannot keep up with 2 MHz";
+        QTest::newRow("capital K") << "250K" << 0 << "the port cannot keep up with 2 MHz";
+        QTest::newRow("kHz") << "250 kHz" << 0 << "the port cannot keep up with 2 MHz";
+        QTest::newRow("no rate") << "fast" << 1
+                                 << "TARVIK_SIMULATED_RATE is \"fast\", which is no sample rate";
+        QTest::newRow("exponent") << "1e6" << 1
+                                  << "TARVIK_SIMULATED_RATE is \"1e6\", which is no sample rate";
+        QTest::newRow("zero") << "0" << 1 << "TARVIK_SIMULATED_RATE is \"0\"";
+    }
+    void simulatedRateIsReadAsSampleRates() {
+        QFETCH(QString, rate);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        const Run run = cli(
+            {"--scan", "--via", "simulated", "--samplerate", "2M", "--samples", "2000", "--show"},
+            {"TARVIK_SIMULATED_RATE=" + rate});
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.err.contains(said.toUtf8()), run.err.constData());
+    }
+
+    // tarvik-cli names its own options in a port library's advice, never the
+    // window's buttons: for a library that advises the kernel's driver, and
+    // for the real libWIN95IO.so, however it answers on this machine.
+    void adviceNamesOptionsNotButtons() {
+        QTemporaryDir folder;
+        QVERIFY(QFile::link(QStringLiteral(UNREACHABLE_LIBRARY),
+                            folder.filePath(QStringLiteral("libWIN95IO.so"))));
+        const Run advised =
+            cli({"--scan", "--via", "win95io", "--show"}, {"LD_LIBRARY_PATH=" + folder.path()});
+        QCOMPARE(advised.status, 1);
+        QVERIFY2(advised.err.contains("the test port is switched off. Switch it on. Use --via "
+                                      "inpout32, which reaches the port through the kernel's "
+                                      "parallel-port driver."),
+                 advised.err.constData());
+        const Run real = cli({"--scan", "--via", "win95io", "--samples", "10", "--show"});
+        for (const Run& run : {advised, real}) {
+            QVERIFY2(!run.err.contains("SCAN") && !run.err.contains("button"), run.err.constData());
+        }
+    }
+
     // Storing starts at the frame mark's first rising edge, step 256: high
     // for 8 steps from there, low in the step before.
     void triggerStartsAtTheEdge() {

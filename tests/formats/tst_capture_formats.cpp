@@ -24,6 +24,11 @@ class CaptureFormatsTest : public QObject {
         QTest::newRow("space and kHz") << "250 kHz" << 250e3;
         QTest::newRow("sigrok's metadata text") << "1.234567 MHz" << 1234567.0;
         QTest::newRow("lower-case hz") << "1000hz" << 1000.0;
+        QTest::newRow("lower-case m") << "1m" << 1e6;
+        QTest::newRow("capital K") << "250K" << 250e3;
+        QTest::newRow("spaces around") << " 2 MHz\t" << 2e6;
+        QTest::newRow("space after the prefix") << "250 k Hz" << 0.0;
+        QTest::newRow("Arabic-Indic digit") << QString::fromUtf8("\u0661M") << 0.0;
         QTest::newRow("zero") << "0" << 0.0;
         QTest::newRow("zero M") << "0M" << 0.0;
         QTest::newRow("negative") << "-1M" << 0.0;

@@ -116,6 +116,9 @@ TARVIK_PROBE_CAPTURE=1 $probe $launcher --port parport1"
 TARVIK_PROBE_REFUSED='the kernel has no parallel port parport3|$known' $probe $launcher --port=parport3"
   capture cli1-inpout32 120 "$cli --port parport1 --scan --via inpout32 --samples $samples"
   capture cli1-win95io 120 "$launcher --cli --port parport1 --scan --via win95io --samples $samples"
+  # The launcher finds the port in every spelling that tarvik-cli takes.
+  capture cli1-win95io-dash 120 "$launcher --cli --scan --via win95io -port parport1 --samples $samples"
+  capture cli1-win95io-joined 120 "$launcher --cli --scan --via win95io --port=parport1 --samples $samples"
   # S6 never changes on QEMU's port. The capture, and its temporary file,
   # would go into a folder of their own, which must stay empty. The wait is
   # timed apart from starting the program, which is slow under emulation.

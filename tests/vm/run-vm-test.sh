@@ -148,8 +148,8 @@ boots+=($!)
 # 0x378, parport1 at 0x278.
 boot two "hold inpout32-parport1-capture inpout32-unknown-port launcher1-granted launcher1-caps
   launcher1-win95io-capture launcher3-granted launcher3-caps launcher3-win95io-refused
-  cli1-inpout32 cli1-inpout32-sigrok cli1-win95io cli1-win95io-sigrok
-  cli1-trigger-gives-up" \
+  cli1-inpout32 cli1-inpout32-sigrok cli1-win95io cli1-win95io-sigrok cli1-win95io-dash
+  cli1-win95io-dash-sigrok cli1-win95io-joined cli1-win95io-joined-sigrok cli1-trigger-gives-up" \
   -chardev null,id=second -device isa-parallel,chardev=second,iobase=0x278,irq=5 \
   -chardev null,id=printer -device isa-parallel,chardev=printer,iobase=0x378,irq=7 \
   >"$work/two.report" 2>&1 &
