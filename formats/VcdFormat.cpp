@@ -142,10 +142,10 @@ QString writeVcd(QIODevice& device, SampleSource& source) {
         }
         index += got;
         if (!text.pass(false))
-            return device.errorString();
+            return writeFailureText(device);
     }
     text.time(index);
-    return text.pass(true) ? QString() : device.errorString();
+    return text.pass(true) ? QString() : writeFailureText(device);
 }
 
 } // namespace tarvik

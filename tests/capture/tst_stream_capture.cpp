@@ -1,4 +1,5 @@
 #include "StreamCapture.h"
+#include "TimingReport.h"
 
 #include <QBuffer>
 #include <QTest>
@@ -108,6 +109,8 @@ class StreamCaptureTest : public QObject {
         QTest::newRow("rising D3") << "D3=r" << std::int64_t{2048};
         QTest::newRow("falling D3") << "D3=f" << std::int64_t{4096};
         QTest::newRow("either edge of D3") << "D3=e" << std::int64_t{2048};
+        // S3 changes every 8 polls, D3 only at 2048: both change only there.
+        QTest::newRow("either edge of two lines at once") << "D3=e,S3=e" << std::int64_t{2048};
         // Status bit 3 (S3) is n bit 3: high from n = 8; with D3 at 1 from 2048.
         QTest::newRow("levels hold at once") << "S3=0" << std::int64_t{0};
         QTest::newRow("two levels together") << "S3=1,D3=1" << std::int64_t{2048 + 8};
@@ -141,6 +144,21 @@ class StreamCaptureTest : public QObject {
             QCOMPARE(quint8(bytes[2 * k]), quint8(unit & 0xFF));
             QCOMPARE(quint8(bytes[2 * k + 1]), quint8(unit >> 8));
         }
+    }
+
+    void timingIsReportedInWords() {
+        CaptureTiming one;
+        one.samples = 1;
+        one.seconds = 0.5;
+        QCOMPARE(describeTiming(one),
+                 QStringList{"Captured 1 sample in 0.500 s: 2 S/s on average."});
+        CaptureTiming scheduled;
+        scheduled.samples = 2'000;
+        scheduled.scheduledRate = 1'050'000;
+        scheduled.lateSamples = 1;
+        QVERIFY2(describeTiming(scheduled)[0].startsWith(
+                     "Captured 2,000 samples at 1.05 MS/s on schedule: 1 late"),
+                 qPrintable(describeTiming(scheduled)[0]));
     }
 
     void refusesConditionsOnNoLine_data() {
