@@ -36,7 +36,7 @@ int main(int argc, char* argv[]) {
             if (!name.isEmpty() && argument.contains(name))
                 return tarvik::fail(
                     QStringLiteral("the file name %1 is not UTF-8, which this program cannot "
-                                   "keep byte for byte; rename the file or name another")
+                                   "keep byte for byte; rename the file or name another.")
                         .arg(name));
     }
     tarvik::catchInterruptions();
