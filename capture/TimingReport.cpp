@@ -10,22 +10,25 @@ QString microseconds(double seconds) {
     return QStringLiteral("%1 us").arg(seconds * 1e6, 0, 'f', seconds < 1e-3 ? 1 : 0);
 }
 
+QString samplesText(std::int64_t count) {
+    return count == 1 ? QStringLiteral("1 sample") : QStringLiteral("%L1 samples").arg(count);
+}
+
 } // namespace
 
 QStringList describeTiming(const CaptureTiming& timing) {
     QStringList lines;
     if (timing.scheduledRate > 0.0) {
         const double interval = 1.0 / timing.scheduledRate;
-        lines << QStringLiteral("Captured %L1 samples at %2 on schedule: %L3 late by more than "
-                                "one interval (%4); the latest was %5 late.")
-                     .arg(timing.samples)
-                     .arg(samplesPerSecondText(timing.scheduledRate))
+        lines << QStringLiteral("Captured %1 at %2 on schedule: %L3 late by more than one "
+                                "interval (%4); the latest was %5 late.")
+                     .arg(samplesText(timing.samples), samplesPerSecondText(timing.scheduledRate))
                      .arg(timing.lateSamples)
                      .arg(microseconds(interval), microseconds(timing.latestDelaySeconds));
         return lines;
     }
-    lines << QStringLiteral("Captured %L1 samples in %2 s: %3 on average.")
-                 .arg(timing.samples)
+    lines << QStringLiteral("Captured %1 in %2 s: %3 on average.")
+                 .arg(samplesText(timing.samples))
                  .arg(timing.seconds, 0, 'f', 3)
                  .arg(samplesPerSecondText(timing.meanRate()));
     if (timing.samples < SamplesPerStamp)

@@ -11,11 +11,11 @@
 #include "RawSampleFile.h"
 #include "TerminalProgress.h"
 #include "TimingReport.h"
+#include "UnnamedFile.h"
 #include "WriteCaptureFile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <cstring>
 
@@ -28,22 +28,14 @@ namespace {
 // the capture losing a sample.
 constexpr std::int32_t BlocksInFlight = 4096;
 
-// The samples wait in a temporary file until the capture is over when the
-// output's format needs the measured rate first. It lies beside the output,
-// on the disk the user chose for the capture, and in the temporary folder
-// (which may be held in memory) only where the output's folder takes no new
-// files.
-bool openSpool(QTemporaryFile& spool, const QString& output) {
-    const auto spoolIn = [](const QString& folder) {
-        return QDir(folder).filePath(QStringLiteral(".tarvik-cli-XXXXXX.raw"));
-    };
-    if (!output.isEmpty() && output != StandardOutputName) {
-        spool.setFileTemplate(spoolIn(QFileInfo(output).absolutePath()));
-        if (spool.open())
-            return true;
-    }
-    spool.setFileTemplate(spoolIn(QDir::tempPath()));
-    return spool.open();
+// The samples wait in a file of no name until the capture is over when the
+// output's format needs the measured rate first, or --show reads them again.
+// It lies beside the output, on the disk the user chose for the capture, and
+// in the temporary folder (which may be held in memory) only when there is no
+// output.
+bool openSpool(QFile& spool, const QString& output) {
+    return openUnnamedFile(spool,
+                           output.isEmpty() ? QDir::tempPath() : QFileInfo(output).absolutePath());
 }
 
 // The command's words for choosing a port library, in a library's advice.
@@ -151,14 +143,15 @@ QStringList reportTiming(const CliOptions& options, const CaptureTiming& timing)
 
 // Refuses, before the port is touched, an output that cannot take the
 // capture.
-int outputRefusal(const CliOptions& options, const CaptureFormatRow& format) {
+int outputRefusal(const CliOptions& options, const CaptureFormatRow& format, Route route) {
     if (options.outputFile.isEmpty() || options.outputFile == StandardOutputName)
         return 0;
     const std::int64_t samples = options.continuous ? 0 : options.samples;
     if (const QString wrong = whyNotInFormat(format.format, {options.samples, 1.0, {}});
         !options.continuous && !wrong.isEmpty())
         return usageFailure(wrong);
-    if (const QString refusal = whyNotWritable(options.outputFile, format.format, samples);
+    const std::int64_t spooled = route == Route::Spool ? samples * BytesPerSample : 0;
+    if (const QString refusal = whyNotWritable(options.outputFile, format.format, samples, spooled);
         !refusal.isEmpty())
         return fail(refusal);
     return 0;
@@ -169,21 +162,20 @@ int outputRefusal(const CliOptions& options, const CaptureFormatRow& format) {
 int runScan(const CliOptions& options) {
     const CaptureFormatRow& format =
         captureFormat(options.outputFormat.value_or(captureFormatForName(options.outputFile)));
-    if (const int refused = outputRefusal(options, format); refused != 0)
+    const Route route = routeFor(options, format);
+    if (const int refused = outputRefusal(options, format, route); refused != 0)
         return refused;
 
-    PortLibrary port(options.via == PortVia::Win95Io ? Win95IoLibrary : Inpout32Library,
-                     options.port,
-                     options.via == PortVia::Simulated ? SimulatedPortFolder() : QString(),
-                     viaOption);
+    PortLibrary port(
+        options.via == PortVia::Win95Io ? Win95IoLibrary : Inpout32Library, options.port,
+        options.via == PortVia::Simulated ? SimulatedPortFolder() : QString(), viaOption);
     if (const QString why = port.open(); !why.isEmpty())
         return fail(why);
-    const Route route = routeFor(options, format);
-    QTemporaryFile spool;
+    QFile spool;
     if ((route == Route::Spool) && !openSpool(spool, options.outputFile)) {
         port.close();
-        return fail(QStringLiteral("cannot make a temporary file in %1 for the capture: %2")
-                        .arg(QDir::toNativeSeparators(QDir::tempPath()), spool.errorString()));
+        return fail(QStringLiteral("the capture cannot be kept in %1 until it ends: %2")
+                        .arg(QDir::toNativeSeparators(spool.fileName()), spool.errorString()));
     }
 
     const CaptureRequest request = requestFor(options);

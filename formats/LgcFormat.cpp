@@ -4,7 +4,6 @@
 #include "WritableFile.h"
 
 #include <QFile>
-#include <QLocale>
 
 #include <vector>
 
@@ -55,14 +54,7 @@ bool recognisesLgc(QFile& file) {
     return file.size() == CaptureFileSize;
 }
 
-std::unique_ptr<SampleSource> readLgc(std::unique_ptr<QFile> file, const QString& path,
-                                      QString& whatIsWrong) {
-    if (!recognisesLgc(*file)) {
-        const QLocale english(QLocale::English);
-        whatIsWrong = QStringLiteral("it holds %1 bytes, and a .lgc capture exactly %2")
-                          .arg(english.toString(file->size()), english.toString(CaptureFileSize));
-        return nullptr;
-    }
+std::unique_ptr<SampleSource> readLgc(std::unique_ptr<QFile> file, const QString& path, QString&) {
     return std::make_unique<LgcFile>(path, std::move(file));
 }
 
@@ -75,7 +67,7 @@ QString writeLgc(QIODevice& device, SampleSource& source) {
         if (got == 0)
             return {};
         if (!writeAll(device, reinterpret_cast<const char*>(block.data()), got * BytesPerSample))
-            return device.errorString();
+            return writeFailureText(device);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QMap>
+#include <QRegularExpression>
 
 namespace tarvik {
 
@@ -101,7 +102,10 @@ QString parseSessionMetadata(const QByteArray& text, SessionMetadata& metadata) 
                               "bits 7 ... 3 and 15 ... 8");
 
     metadata.sampleRate = 0.0;
-    if (const QString rate = device->value(QStringLiteral("samplerate")); !rate.isEmpty()) {
+    // sigrok saves a capture without a rate as "0 Hz".
+    static const QRegularExpression unknownRate(QStringLiteral("^0+(\\.0*)? *([kMG]?Hz)?$"));
+    if (const QString rate = device->value(QStringLiteral("samplerate"));
+        !rate.isEmpty() && !unknownRate.match(rate).hasMatch()) {
         const std::optional<double> parsed = parseSampleRate(rate);
         if (!parsed)
             return QStringLiteral("its sample rate \"%1\" is not a rate").arg(rate);

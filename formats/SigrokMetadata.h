@@ -14,7 +14,7 @@ inline constexpr char SessionCaptureFile[] = "logic-1";
 // What a session's metadata says of the capture in it.
 struct SessionMetadata {
     QString captureFile;
-    // Samples per second, 0 when the session names none.
+    // Samples per second, 0 when the session names none or says "0 Hz".
     double sampleRate = 0.0;
     QString trigger;
     // The sample at which the trigger held; -1 when the session says not.

@@ -151,12 +151,12 @@ QString writeVcd(QIODevice& device, SampleSource& source) {
         }
         index += got;
         if (!text.pass(live))
-            return device.errorString();
+            return writeFailureText(device);
     }
     if (got < 0)
         return readFailure(source);
     text.time(index);
-    return text.pass(true) ? QString() : device.errorString();
+    return text.pass(true) ? QString() : writeFailureText(device);
 }
 
 } // namespace tarvik

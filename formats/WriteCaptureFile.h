@@ -17,9 +17,13 @@ namespace tarvik {
 QString WriteCaptureFile(const QString& path, CaptureFormat format, SampleSource& source);
 
 // Why a capture of that many samples could not be written to the named file
-// in the format (0: a number not known before the capture ends), as the
-// writer would find it, asked before the capture is made or read: one
-// sentence naming the file, or empty when nothing stands in the way.
-QString whyNotWritable(const QString& path, CaptureFormat format, std::int64_t samples);
+// in the format (0: a number not known before the capture ends), asked
+// before the capture is made or read: as the writer
+// would find it, and a folder that takes no new file or a disk without room
+// for the file (when its format fixes its size) and for bytesBeside more
+// bytes that the capture keeps beside it until then. One sentence naming the
+// file and what to do, or empty when nothing stands in the way.
+QString whyNotWritable(const QString& path, CaptureFormat format, std::int64_t samples,
+                       std::int64_t bytesBeside = 0);
 
 } // namespace tarvik

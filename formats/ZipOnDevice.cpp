@@ -2,7 +2,7 @@
 
 #include "WritableFile.h"
 
-#include <QIODevice>
+#include <QFileDevice>
 
 #include <cerrno>
 
@@ -29,7 +29,14 @@ zip_int64_t seekWrite(DeviceSink& sink, void* data, zip_uint64_t length) {
         from = sink.device.pos();
     else if (args->whence == SEEK_END)
         from = sink.device.size();
-    return sink.device.seek(from + args->offset) ? 0 : fail(sink, ZIP_ER_SEEK);
+    if (sink.device.seek(from + args->offset))
+        return 0;
+    // A seek first writes out what the file buffers, and a write cut short
+    // (at a size limit) gives no reason; asking again for the rest brings it
+    // out.
+    if (auto* file = qobject_cast<QFileDevice*>(&sink.device))
+        file->flush();
+    return fail(sink, ZIP_ER_SEEK);
 }
 
 zip_int64_t onDevice(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
@@ -93,7 +100,7 @@ zip_t* openZipOnDevice(QIODevice& device, QString* whyNot) {
 
 QString zipCloseError(zip_t* zip, const QIODevice& device) {
     const int code = zip_error_code_zip(zip_get_error(zip));
-    return code == ZIP_ER_WRITE || code == ZIP_ER_SEEK ? device.errorString()
+    return code == ZIP_ER_WRITE || code == ZIP_ER_SEEK ? writeFailureText(device)
                                                        : QString::fromUtf8(zip_strerror(zip));
 }
 

@@ -39,6 +39,19 @@ inline bool isOpen(WriteMode mode) {
 // Writes every one of the bytes: false as soon as the device takes no more.
 bool writeAll(QIODevice& device, const char* bytes, qint64 size);
 
+// What went wrong with a write to the device, as a clause: the device's own
+// words, except that a full disk (or a full quota) is said to be full in
+// plain words, with the advice to free room, rather than in the system's
+// "No space left on device".
+QString writeFailureText(const QIODevice& device);
+
+// That the disk is full, as a clause with what to do; with how much room the
+// capture needs when that is known (bytesNeeded > 0).
+QString diskFullText(qint64 bytesNeeded);
+
+// A number of bytes as a person reads it: "4.1 MB", "289 kB", "12 bytes".
+QString byteSizeText(qint64 bytes);
+
 // Ends a write to a file that openForWriting opened, `written` saying whether
 // every byte was taken. Returns an empty text once the whole file stands under
 // its name, and otherwise why not. A new file that failed is thrown away and

@@ -1,4 +1,5 @@
 #include "CapturePipeline.h"
+#include "TimingReport.h"
 
 #include <QTest>
 
@@ -294,6 +295,22 @@ class StreamCaptureTest : public QObject {
             QCOMPARE(quint8(run.bytes[qsizetype(2 * k)]), quint8(unit & 0xFF));
             QCOMPARE(quint8(run.bytes[qsizetype(2 * k + 1)]), quint8(unit >> 8));
         }
+    }
+
+    void timingIsReportedInWords() {
+        CaptureTiming one;
+        one.samples = 1;
+        one.timedSamples = 1;
+        one.seconds = 0.5;
+        QCOMPARE(describeTiming(one),
+                 QStringList{"Captured 1 sample in 0.500 s: 2 S/s on average."});
+        CaptureTiming scheduled;
+        scheduled.samples = 2'000;
+        scheduled.scheduledRate = 1'050'000;
+        scheduled.lateSamples = 1;
+        QVERIFY2(describeTiming(scheduled)[0].startsWith(
+                     "Captured 2,000 samples at 1.05 MS/s on schedule: 1 late"),
+                 qPrintable(describeTiming(scheduled)[0]));
     }
 
     void refusesConditionsOnNoLine_data() {

@@ -2,9 +2,11 @@
 #include "ClosedFolder.h"
 #include "ConvertCaptureFile.h"
 #include "FailingDevice.h"
+#include "FileSizeLimit.h"
 #include "OpenCaptureFile.h"
 #include "RawSampleFile.h"
 #include "TestFiles.h"
+#include "WritableFile.h"
 #include "WriteCaptureFile.h"
 
 #include <QBuffer>
@@ -12,6 +14,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <zip.h>
 
@@ -33,6 +36,22 @@ bool writeZip(const QString& path, const Members& members) {
             return false;
     }
     return zip_close(zip) == 0;
+}
+
+// The archive with the named member's size, in its local header and in the
+// directory, said to be `shorter` bytes less than its data holds.
+QByteArray understated(QByteArray zip, const QByteArray& name, quint32 shorter) {
+    const auto patch = [&](const char* signature, int sizeAt, int nameAt) {
+        for (qsizetype at = zip.indexOf(signature); at >= 0; at = zip.indexOf(signature, at + 1)) {
+            if (zip.mid(at + nameAt, name.size()) != name)
+                continue;
+            auto* size = reinterpret_cast<uchar*>(zip.data() + at + sizeAt);
+            qToLittleEndian(qFromLittleEndian<quint32>(size) - shorter, size);
+        }
+    };
+    patch("PK\x03\x04", 22, 30);
+    patch("PK\x01\x02", 24, 46);
+    return zip;
 }
 
 QByteArray readMember(const QString& path, const char* name) {
@@ -127,6 +146,18 @@ class CaptureFilesTest : public QObject {
         read = OpenCaptureFile(session, &whyNot);
         QCOMPARE(read->facts().sampleRate, 0.0);
         QVERIFY(!readMember(session, "metadata").contains("samplerate"));
+
+        // sigrok's own way of saying that it knows no rate.
+        for (const char* unknown : {"0 Hz", "0"}) {
+            QVERIFY(
+                writeZip(session, {{"version", "2"},
+                                   {"metadata", metadataWith(OurProbes).replace("1 MHz", unknown)},
+                                   {"logic-1-1", pairs.left(8)}}));
+            read = OpenCaptureFile(session, &whyNot);
+            QVERIFY2(read, qPrintable(whyNot));
+            QCOMPARE(read->facts().sampleRate, 0.0);
+            QCOMPARE(read->facts().sampleCount, 4);
+        }
     }
 
     void noCaptureIsRefusedAndNothingWritten_data() {
@@ -140,10 +171,17 @@ class CaptureFilesTest : public QObject {
             return writeZip(file, members) ? readFile(file) : QByteArray();
         };
         QTest::newRow("lgc one sample short")
-            << "short.lgc" << countingBytes(4'095'998) << "it holds 4,095,998 bytes";
+            << "short.lgc" << countingBytes(4'095'998)
+            << "it is not a capture that tarvik-cli reads (.lgc or .sr); a .lgc holds exactly "
+               "4,096,000 bytes and this file 4,095,998.";
         QTest::newRow("lgc one sample long")
-            << "long.lgc" << countingBytes(4'096'002) << "it holds 4,096,002 bytes";
-        QTest::newRow("text named .sr") << "text.sr" << QByteArray("hello\n") << "it holds 6 bytes";
+            << "long.LGC" << countingBytes(4'096'002) << "and this file 4,096,002.";
+        QTest::newRow("text named .sr")
+            << "text.sr" << QByteArray("hello\n")
+            << "it is not a capture that tarvik-cli reads (.lgc or .sr).";
+        QTest::newRow("value change dump")
+            << "capture.vcd" << QByteArray("$timescale 1 us $end\n#0\n")
+            << "it is not a capture that tarvik-cli reads (.lgc or .sr).";
         QTest::newRow("zip without metadata")
             << "nometa.sr" << zipped({{"version", "2"}, {"logic-1-1", logic}}) << "no metadata";
         QTest::newRow("zip of something else")
@@ -187,6 +225,13 @@ class CaptureFilesTest : public QObject {
                                                    {"logic-1-1", logic},
                                                    {"logic-1-2", "abc"}})
                                         << "odd number of bytes";
+        QTest::newRow("logic data longer than the directory says")
+            << "longer.sr"
+            << understated(zipped({{"version", "2"},
+                                   {"metadata", metadataWith(OurProbes)},
+                                   {"logic-1-1", randomBytes(1000)}}),
+                           "logic-1-1", 2)
+            << "the logic data is longer than the directory says";
         QTest::newRow("no logic data")
             << "nodata.sr"
             << zipped({{"version", "2"}, {"metadata", metadataWith(OurProbes)}, {"logic-2", logic}})
@@ -232,6 +277,13 @@ class CaptureFilesTest : public QObject {
                                                          << "";
             QTest::addRow("%s from a failing source", name) << format << "failing"
                                                             << "the capture could not be read";
+            QTest::addRow("%s from a source that ends early", name)
+                << format << "ending"
+                << "the file ends after 2047995 of its 2048000 samples";
+            // Small enough to stay in the file's buffer until the end.
+            if (format != CaptureFormat::Lgc)
+                QTest::addRow("%s of a few samples onto a full disk", name) << format << "full"
+                                                                            << "File too large";
         }
         QTest::newRow("lgc of another length")
             << CaptureFormat::Lgc << "short"
@@ -251,12 +303,15 @@ class CaptureFilesTest : public QObject {
             QVERIFY(mkfifo(QFile::encodeName(output).constData(), 0600) == 0);
         else if (situation == u"folder")
             QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("capture")));
-        else if (situation == u"closed")
+        else if (situation == u"closed" || situation == u"full")
             QVERIFY(writeFile(output, old));
         const QStringList before = QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden);
 
-        const QByteArray pairs = countingBytes(situation == u"short" ? 2'000 : 4'096'000);
-        FailingDevice device(pairs, situation == u"failing" ? pairs.size() / 2 : pairs.size());
+        const QByteArray pairs = countingBytes(situation == u"short"  ? 2'000
+                                               : situation == u"full" ? 20
+                                                                      : 4'096'000);
+        FailingDevice device(situation == u"ending" ? pairs.chopped(10) : pairs,
+                             situation == u"failing" ? pairs.size() / 2 : pairs.size());
         device.open(QIODevice::ReadOnly);
         RawSampleFile samples(device, {pairs.size() / 2, situation == u"no rate" ? 0.0 : 1e6, {}});
         QString message;
@@ -264,6 +319,8 @@ class CaptureFilesTest : public QObject {
             const std::optional<ClosedFolder> closed =
                 situation == u"closed" ? std::make_optional<ClosedFolder>(folder.path())
                                        : std::nullopt;
+            const std::optional<FileSizeLimit> full =
+                situation == u"full" ? std::make_optional<FileSizeLimit>(old.size()) : std::nullopt;
             message = WriteCaptureFile(output, format, samples);
         }
         QVERIFY2(message.startsWith(QStringLiteral("\"%1\" was not written: ").arg(output)),
@@ -275,8 +332,78 @@ class CaptureFilesTest : public QObject {
             QVERIFY(!info.isFile() && !info.isDir());
         else if (situation == u"folder")
             QVERIFY(info.isDir());
-        else if (situation == u"closed")
+        else if (situation == u"closed" || situation == u"full")
             QCOMPARE(readFile(output), old);
+    }
+
+    void outputsAreCheckedBeforeTheCapture_data() {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<CaptureFormat>("format");
+        QTest::addColumn<qint64>("beside");
+        QTest::addColumn<QString>("wrong"); // the clause after the name; none when empty
+        QTest::newRow("free name") << "free" << CaptureFormat::Sr << qint64{0} << "";
+        QTest::newRow("folder that does not exist")
+            << "typo" << CaptureFormat::Sr << qint64{0}
+            << "the folder %1/typo does not exist; create it or name another folder";
+        QTest::newRow("file in place of the folder")
+            << "file" << CaptureFormat::Vcd << qint64{0}
+            << "%1/file is not a folder; name a file in a folder";
+        QTest::newRow("folder the user may not write")
+            << "closed" << CaptureFormat::Sr << qint64{0}
+            << "the folder %1 may not be written by this user; name another folder";
+        QTest::newRow("named pipe")
+            << "fifo" << CaptureFormat::Sr << qint64{0}
+            << "it is a named pipe, not a regular file; name a regular file";
+        QTest::newRow("more room than any disk has")
+            << "free" << CaptureFormat::Sr << qint64{1'000'000'000'000'000}
+            << "and the capture needs 1,000 TB; free some room on it or write to another disk";
+    }
+    void outputsAreCheckedBeforeTheCapture() {
+        QFETCH(QString, situation);
+        QFETCH(CaptureFormat, format);
+        QFETCH(qint64, beside);
+        QFETCH(QString, wrong);
+        QTemporaryDir folder;
+        QString output = folder.filePath(QStringLiteral("capture"));
+        if (situation == u"typo")
+            output = folder.filePath(QStringLiteral("typo/capture"));
+        if (situation == u"file") {
+            QVERIFY(writeFile(folder.filePath(QStringLiteral("file")), "x"));
+            output = folder.filePath(QStringLiteral("file/capture"));
+        }
+        if (situation == u"fifo")
+            QVERIFY(mkfifo(QFile::encodeName(output).constData(), 0600) == 0);
+        const QStringList before = QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden);
+        QString message;
+        {
+            const std::optional<ClosedFolder> closed =
+                situation == u"closed" ? std::make_optional<ClosedFolder>(folder.path())
+                                       : std::nullopt;
+            message = whyNotWritable(output, format, 2'048'000, beside);
+        }
+        if (wrong.isEmpty()) {
+            QCOMPARE(message, QString());
+        } else {
+            const QString expected = wrong.contains(u'%') ? wrong.arg(folder.path()) : wrong;
+            QVERIFY2(message.startsWith(QStringLiteral("\"%1\" cannot be written: ").arg(output)),
+                     qPrintable(message));
+            QVERIFY2(message.contains(expected), qPrintable(message));
+        }
+        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+    }
+
+    void aFullDiskIsSaidToBeFull() {
+        QFile full(QStringLiteral("/dev/full"));
+        QVERIFY(full.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        QCOMPARE(full.write("x", 1), -1);
+        QCOMPARE(writeFailureText(full),
+                 "the disk is full; free some room on it or write to another disk");
+        QCOMPARE(diskFullText(4'096'000),
+                 "the disk is full (the capture needs 4.1 MB); free some room on it or write "
+                 "to another disk");
+        QCOMPARE(byteSizeText(289'000), "289 kB");
+        QCOMPARE(byteSizeText(999), "999 bytes");
+        QCOMPARE(byteSizeText(99'960), "100 kB");
     }
 
     void aFileIsNeverConvertedOntoItself() {

@@ -59,6 +59,9 @@ class CaptureFormatsTest : public QObject {
         QTest::newRow("rounded up") << 999999.6 << "1 MHz";
         QTest::newRow("Hz") << 999.0 << "999 Hz";
         QTest::newRow("GHz") << 2.5e9 << "2.5 GHz";
+        QTest::newRow("a zero after the point") << 1'050'000.0 << "1.05 MHz";
+        QTest::newRow("zeros after the point") << 2'005'000'000.0 << "2.005 GHz";
+        QTest::newRow("a zero after the point, kHz") << 1'050.0 << "1.05 kHz";
     }
     void ratesAreWrittenAsLibsigrokWritesThem() {
         QFETCH(double, rate);
