@@ -7,28 +7,41 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace tarvik {
 
-// Deflates chunks of a stream for a zip archive on two threads, the caller's
-// and one of its own, and hands them back in the order they were put. Each
-// chunk is cut into pieces that the two threads share, so that even a single
-// chunk is packed on both; the pieces' streams join into one deflate stream.
-// A chunk that deflate does not shrink comes back stored.
+// Deflates the chunks of a stream for a zip archive on two threads, the
+// caller's and one of its own, and hands them back in the order they were
+// put. A chunk arrives in pieces that the two threads share as they come, so
+// that even a single chunk is packed on both, and the pieces' deflate streams
+// join into the chunk's. A piece whose start deflate does not shrink, such as
+// noise, is stored in the stream as it is, and a chunk none of whose pieces
+// shrinks is stored whole.
 class ChunkPacker {
   public:
+    // The most bytes a piece may hold.
+    static constexpr qsizetype PieceBytes = 128 * 1024;
+
     ChunkPacker();
     // Stops at once: pieces not yet begun are dropped.
     ~ChunkPacker();
     ChunkPacker(const ChunkPacker&) = delete;
     ChunkPacker& operator=(const ChunkPacker&) = delete;
 
-    // Starts packing the bytes, which must not be empty.
-    void put(QByteArray chunk);
-    // The chunks put and not yet taken.
+    // A buffer of PieceBytes to fill with the next piece: one that an earlier
+    // piece has finished with where there is one, already in memory.
+    QByteArray spareBuffer();
+    // Adds a piece, not empty, to the chunk being put. While pieces wait for
+    // a thread, the caller packs them itself, so that it reads no further
+    // ahead than the packing goes.
+    void put(QByteArray piece);
+    // Ends the chunk being put, which has at least one piece.
+    void endChunk();
+    // The chunks ended and not yet taken.
     int waiting() const;
-    // The oldest chunk put and not yet taken, packed, once it is; meanwhile
-    // the caller packs pieces too. Only when waiting() is not 0.
+    // The oldest chunk ended and not yet taken, packed, once it is; the
+    // caller packs pieces meanwhile. Only when waiting() is not 0.
     PackedMember take();
 
   private:
@@ -44,8 +57,11 @@ class ChunkPacker {
     mutable std::mutex mutex_;
     std::condition_variable queued_;
     std::condition_variable packed_;
+    // The chunks in the order put; the last is still open until endChunk().
     std::deque<std::unique_ptr<Chunk>> chunks_;
+    bool lastOpen_ = false;
     std::deque<Piece*> queue_;
+    std::vector<QByteArray> spares_;
     bool stopping_ = false;
     // The caller's own, kept from piece to piece as the worker keeps its.
     std::unique_ptr<Deflater> deflater_;

@@ -7,36 +7,37 @@
 #include <QIODevice>
 
 #include <algorithm>
-#include <optional>
 
 namespace tarvik {
 
 namespace {
 
-// Samples in one member of the archive, a multiple of the unit as sigrok
-// needs: 4 MiB of data each.
-constexpr std::int64_t SamplesPerChunk = 2 * 1024 * 1024;
-// Chunks waiting to be written while the next is read: the one that the
-// worker thread packs meanwhile.
+// The logic data of one member of the archive, a multiple of the unit as
+// sigrok needs: 4 MiB, read a piece at a time.
+constexpr qsizetype ChunkBytes = 4 * 1024 * 1024;
+static_assert(ChunkBytes % ChunkPacker::PieceBytes == 0 &&
+              ChunkPacker::PieceBytes % BytesPerSample == 0);
+// Chunks waiting to be written while the next is read, one at most: the
+// worker thread may still be packing it.
 constexpr int ChunksAhead = 1;
 constexpr char SessionVersion[] = "2";
 
-// Fills a chunk from the source, shorter when the source ends, which `ended`
-// then says. Nothing when the source fails.
-std::optional<QByteArray> readChunk(SampleSource& source, bool& ended) {
-    QByteArray chunk(SamplesPerChunk * BytesPerSample, Qt::Uninitialized);
-    auto* pairs = reinterpret_cast<std::uint8_t*>(chunk.data());
-    std::int64_t filled = 0;
-    while (filled < SamplesPerChunk && !ended) {
-        const std::int64_t got = source.read(pairs + filled * BytesPerSample,
-                                             std::min(SamplesPerBlock, SamplesPerChunk - filled));
+// Reads up to `size` bytes of samples into the buffer, fewer when the source
+// ends, which `ended` then says. False when the source fails.
+bool readPiece(SampleSource& source, QByteArray& buffer, qsizetype size, bool& ended) {
+    auto* pairs = reinterpret_cast<std::uint8_t*>(buffer.data());
+    qsizetype filled = 0;
+    while (filled < size && !ended) {
+        const std::int64_t got =
+            source.read(pairs + filled,
+                        std::min<std::int64_t>(SamplesPerBlock, (size - filled) / BytesPerSample));
         if (got < 0)
-            return std::nullopt;
+            return false;
         ended = got == 0;
-        filled += got;
+        filled += got * BytesPerSample;
     }
-    chunk.truncate(filled * BytesPerSample);
-    return chunk;
+    buffer.truncate(filled);
+    return true;
 }
 
 QByteArray chunkName(int k) {
@@ -52,15 +53,21 @@ QString writeSigrokSession(QIODevice& device, SampleSource& source) {
     if (!zip.add("version", storedMember(SessionVersion)))
         return device.errorString();
     ChunkPacker packer;
-    std::int64_t samples = 0;
+    std::int64_t bytes = 0;
+    qsizetype inChunk = 0;
     int written = 0;
     for (bool ended = false; !ended;) {
-        std::optional<QByteArray> chunk = readChunk(source, ended);
-        if (!chunk)
+        QByteArray piece = packer.spareBuffer();
+        if (!readPiece(source, piece, std::min(ChunkPacker::PieceBytes, ChunkBytes - inChunk),
+                       ended))
             return readFailure(source);
-        if (!chunk->isEmpty()) {
-            samples += chunk->size() / BytesPerSample;
-            packer.put(std::move(*chunk));
+        bytes += piece.size();
+        inChunk += piece.size();
+        if (!piece.isEmpty())
+            packer.put(std::move(piece));
+        if (inChunk == ChunkBytes || (ended && inChunk > 0)) {
+            packer.endChunk();
+            inChunk = 0;
         }
         while (packer.waiting() > (ended ? 0 : ChunksAhead)) {
             if (!zip.add(chunkName(++written), packer.take()))
@@ -68,9 +75,9 @@ QString writeSigrokSession(QIODevice& device, SampleSource& source) {
         }
     }
     const CaptureFacts facts = source.facts();
-    if (samples == 0)
+    if (bytes == 0)
         return QStringLiteral("the capture has no samples");
-    if (samples != facts.sampleCount)
+    if (bytes / BytesPerSample != facts.sampleCount)
         return QStringLiteral("the capture has fewer samples than it claims");
     if (!zip.add("metadata", storedMember(composeSessionMetadata(facts))) || !zip.finish())
         return device.errorString();
