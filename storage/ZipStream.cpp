@@ -2,7 +2,7 @@
 
 #include "WritableFile.h"
 
-#include <QIODevice>
+#include <QFileDevice>
 
 #include <zlib.h>
 
@@ -57,8 +57,13 @@ bool ZipStream::finish() {
 }
 
 bool ZipStream::write(const QByteArray& bytes) {
-    if (!writeAll(device_, bytes.constData(), bytes.size()))
+    if (!writeAll(device_, bytes.constData(), bytes.size())) {
+        // A file's buffer that reaches the disk only in part, as when it
+        // fills, fails with no reason; writing out the rest once more gives it.
+        if (auto* file = qobject_cast<QFileDevice*>(&device_))
+            file->flush();
         return false;
+    }
     written_ += static_cast<std::uint64_t>(bytes.size());
     return true;
 }
