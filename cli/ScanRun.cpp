@@ -68,8 +68,7 @@ Route routeFor(const CliOptions& options, const CaptureFormatRow& format) {
     if (options.show)
         return Route::Spool;
     const bool rateKnown = !format.needsRate || options.scheduleRate > 0.0;
-    return !options.outputFile.isEmpty() && format.streams && rateKnown ? Route::Output
-                                                                        : Route::Spool;
+    return !options.outputFile.isEmpty() && rateKnown ? Route::Output : Route::Spool;
 }
 
 // The writer thread's work: the samples from the blocks to where the route

@@ -32,8 +32,8 @@ struct CaptureFormatRow {
     std::int64_t fixedSampleCount;
     // Whether it cannot be written without the sample rate.
     bool needsRate;
-    // Whether it is written as the samples come, without knowing their
-    // number, so that it can go to a pipe.
+    // Whether it can go to a pipe. (Every format is written as the samples
+    // come, without knowing their number.)
     bool streams;
     // Whether an opened file is of this format, from its content; nullptr for
     // a format that is only written.

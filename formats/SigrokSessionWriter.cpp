@@ -1,169 +1,88 @@
 #include "SigrokSession.h"
 
+#include "ChunkPacker.h"
 #include "SigrokMetadata.h"
-#include "ZipOnDevice.h"
+#include "WritableFile.h"
+#include "ZipStream.h"
 
 #include <QIODevice>
 
-#include <zip.h>
-
 #include <algorithm>
-#include <cstring>
-#include <vector>
 
 namespace tarvik {
 
 namespace {
 
-// Samples in one member of the archive, a multiple of the unit as sigrok
-// needs: 4 MiB of data each.
-constexpr std::int64_t SamplesPerChunk = 2 * 1024 * 1024;
-// Deflate's fastest level: a capture's lines change seldom, so even this
-// packs them tightly, at little more than the cost of storing them.
-constexpr zip_uint32_t CompressionLevel = 1;
+// The logic data of one member of the archive, a multiple of the unit as
+// sigrok needs: 4 MiB, read a piece at a time.
+constexpr qsizetype ChunkBytes = 4 * 1024 * 1024;
+static_assert(ChunkBytes % ChunkPacker::PieceBytes == 0 &&
+              ChunkPacker::PieceBytes % BytesPerSample == 0);
+// Chunks waiting to be written while the next is read, one at most: the
+// worker thread may still be packing it.
+constexpr int ChunksAhead = 1;
 constexpr char SessionVersion[] = "2";
 
-// The samples in the order libzip asks for them: member by member, each to
-// its end before the next is opened.
-struct SampleFeed {
-    explicit SampleFeed(SampleSource& samples)
-        : source(samples), block(SamplesPerBlock * BytesPerSample) {}
-
-    SampleSource& source;
-    std::vector<std::uint8_t> block;
-    std::size_t next = 0;
-    std::size_t end = 0;
-    QString error;
-
-    // Up to size bytes into bytes; -1 when the source fails or ends early.
-    zip_int64_t take(void* bytes, zip_uint64_t size) {
-        if (next == end) {
-            const std::int64_t got = source.read(block.data(), SamplesPerBlock);
-            if (got <= 0) {
-                error = got < 0 ? readFailure(source)
-                                : QStringLiteral("the capture has fewer samples than it claims");
-                return -1;
-            }
-            next = 0;
-            end = static_cast<std::size_t>(got * BytesPerSample);
-        }
-        const std::size_t taken = std::min<std::size_t>(size, end - next);
-        std::memcpy(bytes, block.data() + next, taken);
-        next += taken;
-        return static_cast<zip_int64_t>(taken);
-    }
-};
-
-// One member's share of the feed, as a libzip source.
-struct Chunk {
-    SampleFeed& feed;
-    zip_uint64_t size;
-    zip_uint64_t left = 0;
-    bool opened = false;
-    zip_error_t error{};
-};
-
-zip_int64_t readChunk(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
-    auto* chunk = static_cast<Chunk*>(state);
-    switch (command) {
-    case ZIP_SOURCE_OPEN:
-        // The feed runs one way only: a second reading would get other samples.
-        if (chunk->opened) {
-            zip_error_set(&chunk->error, ZIP_ER_OPNOTSUPP, 0);
-            return -1;
-        }
-        chunk->opened = true;
-        chunk->left = chunk->size;
-        return 0;
-    case ZIP_SOURCE_READ: {
-        if (chunk->left == 0)
-            return 0;
-        const zip_int64_t taken = chunk->feed.take(data, std::min(length, chunk->left));
-        if (taken < 0) {
-            zip_error_set(&chunk->error, ZIP_ER_READ, 0);
-            return -1;
-        }
-        chunk->left -= static_cast<zip_uint64_t>(taken);
-        return taken;
-    }
-    case ZIP_SOURCE_CLOSE:
-        return 0;
-    case ZIP_SOURCE_STAT: {
-        auto* stat = static_cast<zip_stat_t*>(data);
-        zip_stat_init(stat);
-        stat->size = chunk->size;
-        stat->valid |= ZIP_STAT_SIZE;
-        return sizeof(zip_stat_t);
-    }
-    case ZIP_SOURCE_ERROR:
-        return zip_error_to_data(&chunk->error, data, length);
-    case ZIP_SOURCE_FREE:
-        zip_error_fini(&chunk->error);
-        delete chunk;
-        return 0;
-    case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
-                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
-                                              -1);
-    default:
-        zip_error_set(&chunk->error, ZIP_ER_OPNOTSUPP, 0);
-        return -1;
-    }
-}
-
-// Adds a deflated member read from source, which the archive takes over.
-// False on failure, with the source freed.
-bool addMember(zip_t* zip, const QByteArray& name, zip_source_t* source) {
-    if (!source)
-        return false;
-    const zip_int64_t index = zip_file_add(zip, name.constData(), source, ZIP_FL_ENC_UTF_8);
-    if (index < 0) {
-        zip_source_free(source);
-        return false;
-    }
-    return zip_set_file_compression(zip, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE,
-                                    CompressionLevel) == 0;
-}
-
-bool addText(zip_t* zip, const char* name, const QByteArray& text) {
-    return addMember(zip, name, zip_source_buffer(zip, text.constData(), text.size(), 0));
-}
-
-bool addChunks(zip_t* zip, SampleFeed& feed, std::int64_t sampleCount) {
-    std::int64_t first = 0;
-    for (int k = 1; first < sampleCount; ++k, first += SamplesPerChunk) {
-        const std::int64_t samples = std::min(SamplesPerChunk, sampleCount - first);
-        auto* chunk = new Chunk{feed, static_cast<zip_uint64_t>(samples * BytesPerSample)};
-        zip_source_t* source = zip_source_function(zip, readChunk, chunk);
-        if (!source)
-            delete chunk;
-        const QByteArray name = QByteArray(SessionCaptureFile) + '-' + QByteArray::number(k);
-        if (!addMember(zip, name, source))
+// Reads up to `size` bytes of samples into the buffer, fewer when the source
+// ends, which `ended` then says. False when the source fails.
+bool readPiece(SampleSource& source, QByteArray& buffer, qsizetype size, bool& ended) {
+    auto* pairs = reinterpret_cast<std::uint8_t*>(buffer.data());
+    qsizetype filled = 0;
+    while (filled < size && !ended) {
+        const std::int64_t got =
+            source.read(pairs + filled,
+                        std::min<std::int64_t>(SamplesPerBlock, (size - filled) / BytesPerSample));
+        if (got < 0)
             return false;
+        ended = got == 0;
+        filled += got * BytesPerSample;
     }
+    buffer.truncate(filled);
     return true;
+}
+
+QByteArray chunkName(int k) {
+    return QByteArray(SessionCaptureFile) + '-' + QByteArray::number(k);
 }
 
 } // namespace
 
 QString writeSigrokSession(QIODevice& device, SampleSource& source) {
+    ZipStream zip(device);
+    // sigrok looks its members up by name; the metadata comes last, once the
+    // source has ended and told how many samples it gave, and at what rate.
+    if (!zip.add("version", storedMember(SessionVersion)))
+        return writeFailureText(device);
+    ChunkPacker packer;
+    std::int64_t bytes = 0;
+    qsizetype inChunk = 0;
+    int written = 0;
+    for (bool ended = false; !ended;) {
+        QByteArray piece = packer.spareBuffer();
+        if (!readPiece(source, piece, std::min(ChunkPacker::PieceBytes, ChunkBytes - inChunk),
+                       ended))
+            return readFailure(source);
+        bytes += piece.size();
+        inChunk += piece.size();
+        if (!piece.isEmpty())
+            packer.put(std::move(piece));
+        if (inChunk == ChunkBytes || (ended && inChunk > 0)) {
+            packer.endChunk();
+            inChunk = 0;
+        }
+        while (packer.waiting() > (ended ? 0 : ChunksAhead)) {
+            if (!zip.add(chunkName(++written), packer.take()))
+                return writeFailureText(device);
+        }
+    }
     const CaptureFacts facts = source.facts();
-    const QByteArray version(SessionVersion);
-    const QByteArray metadata = composeSessionMetadata(facts);
-    SampleFeed feed(source);
-
-    QString whyNot;
-    zip_t* zip = openZipOnDevice(device, &whyNot);
-    if (!zip)
-        return whyNot;
-    // The archive holds its members in the order they are added; sigrok reads
-    // the version and the metadata first.
-    if (addText(zip, "version", version) && addText(zip, "metadata", metadata) &&
-        addChunks(zip, feed, facts.sampleCount) && zip_close(zip) == 0)
-        return {};
-    const QString error = feed.error.isEmpty() ? zipCloseError(zip, device) : feed.error;
-    zip_discard(zip);
-    return error;
+    if (bytes == 0)
+        return QStringLiteral("the capture has no samples");
+    if (bytes / BytesPerSample != facts.sampleCount)
+        return QStringLiteral("the capture has fewer samples than it claims");
+    if (!zip.add("metadata", storedMember(composeSessionMetadata(facts))) || !zip.finish())
+        return writeFailureText(device);
+    return {};
 }
 
 } // namespace tarvik

@@ -12,7 +12,7 @@ set -euo pipefail
 program=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libglx-dev
-  libzip-dev
+  libzip-dev zlib1g-dev
   fonts-dejavu-core
 )
 package=(dpkg-dev file)

@@ -5,9 +5,12 @@
 #include "FileSizeLimit.h"
 #include "OpenCaptureFile.h"
 #include "RawSampleFile.h"
+#include "SigrokSession.h"
 #include "TestFiles.h"
 #include "WritableFile.h"
 #include "WriteCaptureFile.h"
+#include "ZipRecords.h"
+#include "ZipStream.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -17,6 +20,7 @@
 #include <QtEndian>
 
 #include <zip.h>
+#include <zlib.h>
 
 #include <sys/stat.h>
 
@@ -68,6 +72,45 @@ QByteArray readMember(const QString& path, const char* name) {
     return bytes;
 }
 
+// Whether the member's deflate stream ends where its bytes do, as a strict
+// reader wants: libzip stops at the unpacked size and would not notice.
+bool endsItsStream(zip_t* zip, const zip_stat_t& stat) {
+    QByteArray packed(static_cast<qsizetype>(stat.comp_size), Qt::Uninitialized);
+    zip_file_t* file = zip_fopen_index(zip, stat.index, ZIP_FL_COMPRESSED);
+    zip_fread(file, packed.data(), stat.comp_size);
+    zip_fclose(file);
+    QByteArray unpacked(static_cast<qsizetype>(stat.size) + 1, Qt::Uninitialized);
+    z_stream stream{};
+    inflateInit2(&stream, -15);
+    stream.next_in = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_in = static_cast<uInt>(packed.size());
+    stream.next_out = reinterpret_cast<Bytef*>(unpacked.data());
+    stream.avail_out = static_cast<uInt>(unpacked.size());
+    const bool ended = inflate(&stream, Z_FINISH) == Z_STREAM_END && stream.avail_in == 0 &&
+                       stream.total_out == stat.size;
+    inflateEnd(&stream);
+    return ended;
+}
+
+// The members of an archive in their order, each as its name, "stored" or
+// "deflated" (or "unended" where the stream does not end), and the bytes it
+// unpacks to.
+QStringList membersOf(const QString& path) {
+    QStringList members;
+    zip_t* zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, nullptr);
+    for (zip_int64_t k = 0; zip && k < zip_get_num_entries(zip, 0); ++k) {
+        zip_stat_t stat;
+        zip_stat_index(zip, static_cast<zip_uint64_t>(k), 0, &stat);
+        const char* method = stat.comp_method == ZIP_CM_STORE ? "stored"
+                             : endsItsStream(zip, stat)       ? "deflated"
+                                                              : "unended";
+        members.append(
+            QStringLiteral("%1 %2 %3").arg(QString::fromUtf8(stat.name), method).arg(stat.size));
+    }
+    zip_discard(zip);
+    return members;
+}
+
 // The metadata of a session as sigrok's notes describe it, with the probes
 // given.
 QByteArray metadataWith(const char* probes, const char* unitSize = "2") {
@@ -107,6 +150,33 @@ QByteArray randomBytes(qsizetype size) {
     return bytes;
 }
 
+// Samples whose count and rate are known only once they have all been read,
+// as a capture's that runs until it is stopped: until then the facts count
+// what was read and give no rate; at the end they count `surplus` more.
+class CountedAtEnd final : public SampleSource {
+  public:
+    CountedAtEnd(SampleSource& inner, std::int64_t surplus) : inner_(inner), surplus_(surplus) {}
+    CaptureFacts facts() const override {
+        CaptureFacts facts = inner_.facts();
+        facts.sampleCount = read_ + (ended_ ? surplus_ : 0);
+        facts.sampleRate = ended_ ? facts.sampleRate : 0.0;
+        return facts;
+    }
+    std::int64_t read(std::uint8_t* pairs, std::int64_t maxSamples) override {
+        const std::int64_t got = inner_.read(pairs, maxSamples);
+        ended_ = got == 0;
+        read_ += std::max<std::int64_t>(got, 0);
+        return got;
+    }
+    QString errorString() const override { return inner_.errorString(); }
+
+  private:
+    SampleSource& inner_;
+    std::int64_t surplus_;
+    std::int64_t read_ = 0;
+    bool ended_ = false;
+};
+
 } // namespace
 
 // Capture files written and read back in every format, refused when they
@@ -118,32 +188,82 @@ class CaptureFilesTest : public QObject {
     QString path(const QString& name) const { return dir_.filePath(name); }
 
   private slots:
-    void capturesReadBackAsWritten() {
-        // More samples than one chunk of a session holds.
-        const QByteArray pairs = randomBytes(2 * 2'100'000);
-        Samples samples(pairs, {2'100'000, 723456.0, QStringLiteral("S6=f")});
+    void sessionsReadBackAsWritten_data() {
+        QTest::addColumn<QByteArray>("pairs");
+        QTest::addColumn<bool>("countedAtEnd");
+        QTest::addColumn<int>("surplus");        // counted at the end beyond the samples
+        QTest::addColumn<QStringList>("chunks"); // as membersOf() gives them
+        QTest::addColumn<QString>("wrong");
+        const QByteArray noise = randomBytes(2 * 2'100'000);
+        QTest::newRow("noise over two chunks, stored")
+            << noise << false << 0
+            << QStringList{"logic-1-1 stored 4194304", "logic-1-2 stored 5696"} << "";
+        QTest::newRow("counting, deflated")
+            << countingBytes(2 * 2'100'000) << false << 0
+            << QStringList{"logic-1-1 deflated 4194304", "logic-1-2 deflated 5696"} << "";
+        QTest::newRow("one full chunk and no more")
+            << countingBytes(4'194'304) << false << 0 << QStringList{"logic-1-1 deflated 4194304"}
+            << "";
+        QTest::newRow("noise amid counting")
+            << countingBytes(300'000) + noise.left(400'000) + countingBytes(300'000) << false << 0
+            << QStringList{"logic-1-1 deflated 1000000"} << "";
+        QTest::newRow("count known only at the end")
+            << countingBytes(2 * 5'000) << true << 0 << QStringList{"logic-1-1 deflated 10000"}
+            << "";
+        QTest::newRow("one more counted at the end")
+            << countingBytes(2 * 5'000) << true << 1 << QStringList{}
+            << "the capture has fewer samples than it claims";
+        QTest::newRow("one fewer counted at the end")
+            << countingBytes(2 * 5'000) << true << -1 << QStringList{}
+            << "the capture has fewer samples than it claims";
+    }
+    void sessionsReadBackAsWritten() {
+        QFETCH(QByteArray, pairs);
+        QFETCH(bool, countedAtEnd);
+        QFETCH(int, surplus);
+        QFETCH(QStringList, chunks);
+        QFETCH(QString, wrong);
+        const std::int64_t count = pairs.size() / 2;
+        Samples samples(pairs, {count, 723456.0, QStringLiteral("S6=f")});
+        CountedAtEnd counted(samples.source, surplus);
+        SampleSource& source = countedAtEnd ? static_cast<SampleSource&>(counted) : samples.source;
+        QBuffer written;
+        written.open(QIODevice::WriteOnly);
+        QCOMPARE(writeSigrokSession(written, source), wrong);
+        if (!wrong.isEmpty())
+            return;
         const QString session = path(QStringLiteral("back.sr"));
-        QCOMPARE(WriteCaptureFile(session, CaptureFormat::Sr, samples.source), QString());
+        QVERIFY(writeFile(session, written.data()));
+
+        // The metadata follows the samples, whose count it needs.
+        const QByteArray metadata =
+            metadataWith(OurProbes).replace("1 MHz", "723.456 kHz") + "\n[tarvik]\ntrigger=S6=f\n";
+        QCOMPARE(membersOf(session),
+                 QStringList{"version stored 1"} + chunks +
+                     QStringList{QStringLiteral("metadata stored %1").arg(metadata.size())});
         QCOMPARE(readMember(session, "version"), QByteArray("2"));
-        QCOMPARE(readMember(session, "metadata"),
-                 metadataWith(OurProbes).replace("1 MHz", "723.456 kHz") +
-                     "\n[tarvik]\ntrigger=S6=f\n");
+        QCOMPARE(readMember(session, "metadata"), metadata);
         QString whyNot;
         std::unique_ptr<SampleSource> read = OpenCaptureFile(session, &whyNot);
         QVERIFY2(read, qPrintable(whyNot));
-        QCOMPARE(read->facts().sampleCount, 2'100'000);
+        QCOMPARE(read->facts().sampleCount, count);
         QCOMPARE(read->facts().sampleRate, 723456.0);
         QCOMPARE(read->facts().trigger, QStringLiteral("S6=f"));
         QVERIFY(readAll(*read) == pairs);
+    }
 
-        // The same capture cut to a .lgc's length, through a session again.
+    void capturesReadBackAsWritten() {
+        // A .lgc through a session and back, without a rate.
+        const QByteArray pairs = randomBytes(4'096'000);
         const QString lgc = path(QStringLiteral("back.lgc"));
-        QVERIFY(writeFile(lgc, pairs.left(4'096'000)));
+        const QString session = path(QStringLiteral("lgc.sr"));
+        QVERIFY(writeFile(lgc, pairs));
         const QString again = path(QStringLiteral("again.lgc"));
         QCOMPARE(ConvertCaptureFile(lgc, session, CaptureFormat::Sr, 0), QString());
         QCOMPARE(ConvertCaptureFile(session, again, CaptureFormat::Lgc, 0), QString());
-        QVERIFY(readFile(again) == pairs.left(4'096'000));
-        read = OpenCaptureFile(session, &whyNot);
+        QVERIFY(readFile(again) == pairs);
+        QString whyNot;
+        std::unique_ptr<SampleSource> read = OpenCaptureFile(session, &whyNot);
         QCOMPARE(read->facts().sampleRate, 0.0);
         QVERIFY(!readMember(session, "metadata").contains("samplerate"));
 
@@ -158,6 +278,109 @@ class CaptureFilesTest : public QObject {
             QCOMPARE(read->facts().sampleRate, 0.0);
             QCOMPARE(read->facts().sampleCount, 4);
         }
+        // Sessions written before, and by sigrok, hold the metadata first.
+        const QString older = path(QStringLiteral("older.sr"));
+        QVERIFY(writeZip(older, {{"version", "2"},
+                                 {"metadata", metadataWith(OurProbes)},
+                                 {"logic-1-1", pairs.left(6'000)},
+                                 {"logic-1-2", pairs.mid(6'000, 4'000)}}));
+        read = OpenCaptureFile(older, &whyNot);
+        QVERIFY2(read, qPrintable(whyNot));
+        QCOMPARE(read->facts().sampleCount, 5'000);
+        QVERIFY(readAll(*read) == pairs.left(10'000));
+    }
+
+    void zipRecordsTakeZip64WhereNumbersOverflow_data() {
+        QTest::addColumn<QString>("record"); // local, central or end
+        QTest::addColumn<quint64>("size");   // of the member, or of the directory
+        QTest::addColumn<quint64>("packedSize");
+        QTest::addColumn<quint64>("offset"); // of the member, or of the directory
+        QTest::addColumn<quint64>("entries");
+        QTest::addColumn<QByteArray>("hex"); // the record, laid out by hand
+        // The member "a", deflated, CRC 12345678, dated 1 January 1980.
+        const QByteArray fixed = "0800 0000 2100 78563412";
+        QTest::newRow("local, small")
+            << "local" << 1000ull << 500ull << 0ull << 0ull
+            << "504b0304 1400 0000" + fixed + "f4010000 e8030000 0100 0000 61";
+        QTest::newRow("local, 4 GiB less two bytes")
+            << "local" << 0xFFFF'FFFEull << 0x8000'0000ull << 0ull << 0ull
+            << "504b0304 1400 0000" + fixed + "00000080 feffffff 0100 0000 61";
+        QTest::newRow("local, 4 GiB less one byte")
+            << "local" << 0xFFFF'FFFFull << 0x8000'0000ull << 0ull << 0ull
+            << "504b0304 2d00 0000" + fixed +
+                   "ffffffff ffffffff 0100 1400 61 0100 1000 ffffffff00000000 0000008000000000";
+        QTest::newRow("central, small") << "central" << 1000ull << 500ull << 0x1234ull << 0ull
+                                        << "504b0102 2d03 1400 0000" + fixed +
+                                               "f4010000 e8030000 0100 0000 0000 0000 0000 "
+                                               "0000a481 34120000 61";
+        QTest::newRow("central, small member at 4 GiB")
+            << "central" << 1000ull << 500ull << 0x1'0000'0000ull << 0ull
+            << "504b0102 2d03 2d00 0000" + fixed +
+                   "f4010000 e8030000 0100 0c00 0000 0000 0000 0000a481 ffffffff 61 "
+                   "0100 0800 0000000001000000";
+        QTest::newRow("central, 5 GiB member at 6 GiB")
+            << "central" << 0x1'4000'0000ull << 0xA000'0000ull << 0x1'8000'0000ull << 0ull
+            << "504b0102 2d03 2d00 0000" + fixed +
+                   "000000a0 ffffffff 0100 1400 0000 0000 0000 0000a481 ffffffff 61 "
+                   "0100 1000 0000004001000000 0000008001000000";
+        QTest::newRow("end, small")
+            << "end" << 0x9cull << 0ull << 0x1000ull << 3ull
+            << QByteArray("504b0506 0000 0000 0300 0300 9c000000 00100000 0000");
+        QTest::newRow("end, 65,534 members")
+            << "end" << 0x9cull << 0ull << 0x1000ull << 0xFFFEull
+            << QByteArray("504b0506 0000 0000 feff feff 9c000000 00100000 0000");
+        QTest::newRow("end, 65,535 members")
+            << "end" << 0x10'0000ull << 0ull << 0x2000ull << 0xFFFFull
+            << QByteArray("504b0606 2c00000000000000 2d03 2d00 00000000 00000000 ffff000000000000 "
+                          "ffff000000000000 0000100000000000 0020000000000000 "
+                          "504b0607 00000000 0020100000000000 01000000 "
+                          "504b0506 0000 0000 ffff ffff 00001000 00200000 0000");
+        QTest::newRow("end, directory at 5 GiB")
+            << "end" << 0x60ull << 0ull << 0x1'4000'0000ull << 2ull
+            << QByteArray("504b0606 2c00000000000000 2d03 2d00 00000000 00000000 0200000000000000 "
+                          "0200000000000000 6000000000000000 0000004001000000 "
+                          "504b0607 00000000 6000004001000000 01000000 "
+                          "504b0506 0000 0000 0200 0200 60000000 ffffffff 0000");
+    }
+    void zipRecordsTakeZip64WhereNumbersOverflow() {
+        QFETCH(QString, record);
+        QFETCH(quint64, size);
+        QFETCH(quint64, packedSize);
+        QFETCH(quint64, offset);
+        QFETCH(quint64, entries);
+        QFETCH(QByteArray, hex);
+        const ZipEntry entry{"a", true, 0x12345678, packedSize, size, offset, 0, 0x21};
+        const QByteArray bytes = record == u"local"     ? localHeader(entry)
+                                 : record == u"central" ? centralHeader(entry)
+                                                        : directoryEnd(entries, offset, size);
+        QCOMPARE(bytes.toHex(' '), QByteArray::fromHex(hex).toHex(' '));
+    }
+
+    void zip64DirectoryIsReadByLibzip() {
+        // More members than the end record counts: libzip finds them through
+        // the ZIP64 end record.
+        constexpr int Members = 70'000;
+        QBuffer archive;
+        archive.open(QIODevice::WriteOnly);
+        ZipStream zip(archive);
+        for (int k = 0; k < Members; ++k)
+            QVERIFY(zip.add("m" + QByteArray::number(k), storedMember(QByteArray::number(k))));
+        QVERIFY(zip.finish());
+        const QByteArray bytes = archive.data();
+        zip_error_t error;
+        zip_error_init(&error);
+        zip_source_t* source = zip_source_buffer_create(bytes.constData(), bytes.size(), 0, &error);
+        zip_t* read = zip_open_from_source(source, ZIP_CHECKCONS | ZIP_RDONLY, &error);
+        QVERIFY2(read, zip_error_strerror(&error));
+        QCOMPARE(zip_get_num_entries(read, 0), Members);
+        const zip_int64_t last = zip_name_locate(read, "m69999", 0);
+        QCOMPARE(last, Members - 1);
+        char text[8] = {};
+        zip_file_t* member = zip_fopen_index(read, static_cast<zip_uint64_t>(last), 0);
+        QCOMPARE(zip_fread(member, text, sizeof text), 5);
+        QCOMPARE(QByteArray(text), QByteArray("69999"));
+        zip_fclose(member);
+        zip_discard(read);
     }
 
     void noCaptureIsRefusedAndNothingWritten_data() {
@@ -284,6 +507,8 @@ class CaptureFilesTest : public QObject {
             if (format != CaptureFormat::Lgc)
                 QTest::addRow("%s of a few samples onto a full disk", name) << format << "full"
                                                                             << "File too large";
+            QTest::addRow("%s on a disk that fills", name) << format << "fills"
+                                                           << "File too large";
         }
         QTest::newRow("lgc of another length")
             << CaptureFormat::Lgc << "short"
@@ -319,8 +544,12 @@ class CaptureFilesTest : public QObject {
             const std::optional<ClosedFolder> closed =
                 situation == u"closed" ? std::make_optional<ClosedFolder>(folder.path())
                                        : std::nullopt;
-            const std::optional<FileSizeLimit> full =
-                situation == u"full" ? std::make_optional<FileSizeLimit>(old.size()) : std::nullopt;
+            std::optional<FileSizeLimit> full;
+            if (situation == u"full")
+                full.emplace(old.size());
+            // Half way through the packed samples of a session.
+            if (situation == u"fills")
+                full.emplace(20'000);
             message = WriteCaptureFile(output, format, samples);
         }
         QVERIFY2(message.startsWith(QStringLiteral("\"%1\" was not written: ").arg(output)),

@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -102,14 +103,22 @@ class CaptureSigrokCliTest : public QObject {
             QVERIFY2(shown.contains(QByteArray("- ") + name + ": logic\n"), name);
         QCOMPARE(linesOfCsv(run({"-i", small, "-O", "csv"})), linesOfPairs(pairs));
 
+        // Three chunks of 4 MiB at most: noise, which is stored, then the
+        // counting pattern, which is deflated.
         const qint64 manySamples = 4'500'000;
+        QByteArray noise(4 * 1024 * 1024, Qt::Uninitialized);
+        QRandomGenerator random(7);
+        random.fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+        const QByteArray manyPairs = noise + countingBytes(2 * manySamples - noise.size());
         QBuffer many;
-        many.setData(countingBytes(2 * manySamples));
+        many.setData(manyPairs);
         many.open(QIODevice::ReadOnly);
-        RawSampleFile manyPairs(many, {manySamples, 1e6, {}});
+        RawSampleFile manySource(many, {manySamples, 1e6, {}});
         const QString large = dir_.filePath(QStringLiteral("large.sr"));
-        QCOMPARE(WriteCaptureFile(large, CaptureFormat::Sr, manyPairs), QString());
+        QCOMPARE(WriteCaptureFile(large, CaptureFormat::Sr, manySource), QString());
         QVERIFY(run({"-i", large, "--show"}).contains("Logic sample count: 4500000\n"));
+        // sigrok's binary output is the units as they are, status byte first.
+        QVERIFY(run({"-i", large, "-O", "binary"}) == manyPairs);
     }
 
     void dumpsAtOneTickPerSampleKeepEverySample() {
