@@ -50,14 +50,14 @@ StreamEnd awaitTrigger(PortDevice& port, const CaptureRequest& request, CaptureO
                        SamplePair& first, CaptureTiming& timing) {
     const std::int64_t start = tarvikMonotonicNs();
     const Trigger& trigger = request.trigger;
-    SamplePair now = ReadSample(port);
+    SamplePair now = ReadSampleFrom(port, request.registers);
     std::uint16_t before = sampleUnit(now.status, now.data);
     if (!trigger.needsEdge() && trigger.holds(before, before)) {
         first = now;
         return StreamEnd::Complete;
     }
     for (std::int64_t polls = 1;; ++polls) {
-        now = ReadSample(port);
+        now = ReadSampleFrom(port, request.registers);
         const std::uint16_t unit = sampleUnit(now.status, now.data);
         if (trigger.holds(before, unit)) {
             first = now;
@@ -77,10 +77,10 @@ StreamEnd awaitTrigger(PortDevice& port, const CaptureRequest& request, CaptureO
 }
 
 // The rate at which the port answers, from a few samples read flat out.
-double fastestRate(PortDevice& port) {
+double fastestRate(PortDevice& port, SampledRegisters registers) {
     const std::int64_t start = tarvikMonotonicNs();
     for (std::int32_t i = 0; i < ProbeSamples; ++i)
-        ReadSample(port);
+        ReadSampleFrom(port, registers);
     const std::int64_t took = tarvikMonotonicNs() - start;
     return took > 0 ? double(ProbeSamples) / seconds(took) : 0.0;
 }
@@ -89,8 +89,9 @@ double fastestRate(PortDevice& port) {
 // over the rate, so that no rounding adds up.
 class Schedule {
   public:
-    Schedule(double rate, std::int64_t startNs)
-        : nsPerSample_(1e9 / rate), startNs_(startNs), sleeps_(rate < SleepBelowRate) {
+    Schedule(double rate, std::int64_t startNs, SampledRegisters registers)
+        : nsPerSample_(1e9 / rate), startNs_(startNs), sleeps_(rate < SleepBelowRate),
+          registers_(registers) {
         // A sleep may otherwise end up to 50 us late by the kernel's leave.
         if (sleeps_)
             prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
@@ -112,7 +113,7 @@ class Schedule {
             const double late = seconds(now - due);
             timing.lateSamples += late * 1e9 > nsPerSample_;
             timing.latestDelaySeconds = std::max(timing.latestDelaySeconds, late);
-            const SamplePair pair = ReadSample(port);
+            const SamplePair pair = ReadSampleFrom(port, registers_);
             pairs[2 * i] = pair.status;
             pairs[2 * i + 1] = pair.data;
         }
@@ -122,6 +123,7 @@ class Schedule {
     double nsPerSample_;
     std::int64_t startNs_;
     bool sleeps_;
+    SampledRegisters registers_;
 };
 
 } // namespace
@@ -140,7 +142,7 @@ StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, QIODevi
     SwitchDataLinesIn(port);
 
     if (request.sampleRate > 0.0) {
-        const double fastest = fastestRate(port);
+        const double fastest = fastestRate(port, request.registers);
         if (fastest < request.sampleRate)
             observer.cannotKeepUp(fastest);
     }
@@ -158,7 +160,7 @@ StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, QIODevi
     const std::int64_t start = tarvikMonotonicNs();
     std::optional<Schedule> schedule;
     if (request.sampleRate > 0.0)
-        schedule.emplace(request.sampleRate, start);
+        schedule.emplace(request.sampleRate, start, request.registers);
 
     std::int64_t blockStart = start;
     std::int64_t buffered = 0;
@@ -169,8 +171,10 @@ StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, QIODevi
         if (schedule)
             schedule->read(port, first + taken * BytesPerSample, timing.samples + taken,
                            block - taken, timing);
-        else
+        else if (request.registers == SampledRegisters::Both)
             ReadSamples(port, {first, first + 1, BytesPerSample}, taken, block - 1, noBar);
+        else
+            ReadOneRegister(port, request.registers, first, taken, block - 1);
         taken = 0;
         const std::int64_t now = tarvikMonotonicNs();
         timing.samples += block;
@@ -180,7 +184,8 @@ StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, QIODevi
                 std::max(timing.longestBlockSeconds, seconds(now - blockStart));
         blockStart = now;
         buffered += block;
-        const bool last = timing.samples == request.samples;
+        const bool last = timing.samples == request.samples ||
+                          (request.durationNs > 0 && now - start >= request.durationNs);
         const bool full = buffered == BlocksPerWrite * SamplesPerStamp;
         if ((full || last) && sink.write(reinterpret_cast<const char*>(pairs.data()),
                                          buffered * BytesPerSample) != buffered * BytesPerSample)
@@ -189,6 +194,8 @@ StreamEnd StreamCapture(PortDevice& port, const CaptureRequest& request, QIODevi
             buffered = 0;
         if (!observer.carryOn(timing.samples, timing.seconds) && !last)
             return StreamEnd::Stopped;
+        if (last)
+            break;
     }
     return StreamEnd::Complete;
 }

@@ -6,6 +6,7 @@
 #include "SampleRate.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
 #include <cmath>
 
@@ -22,6 +23,8 @@ const char* Description =
     "\n"
     "  tarvik-cli --scan -o capture.sr            capture 2,048,000 samples to a file\n"
     "  tarvik-cli --scan --show                   capture and describe the lines\n"
+    "  tarvik-cli --scan -C S7,S6,S5,S4,S3 --time 2s -o status.sr\n"
+    "                                             the status lines only, twice as often\n"
     "  tarvik-cli -i capture.lgc --samplerate 1M -o capture.vcd\n"
     "                                             convert, giving the rate a .lgc lacks\n"
     "  tarvik-cli -i capture.sr --show            describe a file\n"
@@ -45,22 +48,32 @@ struct Options {
                        "default), win95io (the processor's port instructions) or simulated."),
         QStringLiteral("library"), QStringLiteral("inpout32")};
     QCommandLineOption port = PortOption();
+    QCommandLineOption channels{
+        {"C", "channels"},
+        QStringLiteral("Capture only these lines, in this order, as in S7,S6,D0; LINE=NAME "
+                       "renames a line in the files, as in D0=RX,D1=TX. Lines of one register "
+                       "only (S7 ... S3 or D7 ... D0) are read twice as often."),
+        QStringLiteral("lines")};
     QCommandLineOption samples{
         QStringLiteral("samples"),
-        QStringLiteral("Samples to capture; default %L1. Only %L1 fit in a .lgc.").arg(SampleCount),
+        QStringLiteral("Samples to capture, as in 3000 or 3k (k, m, g: thousands, millions, "
+                       "billions); default %L1. Only %L1 fit in a .lgc.")
+            .arg(SampleCount),
         QStringLiteral("count")};
     QCommandLineOption time{
         QStringLiteral("time"),
-        QStringLiteral("With --samplerate: capture for this long instead of --samples."),
-        QStringLiteral("seconds")};
+        QStringLiteral("Capture for this long instead of --samples: milliseconds, or with ms "
+                       "or s as in 100ms or 2s. Without --samplerate, as many samples as the "
+                       "port gives in that time."),
+        QStringLiteral("time")};
     QCommandLineOption rate{
         QStringLiteral("samplerate"),
         QStringLiteral("With --scan: take samples on a schedule at this rate, rather than as "
                        "fast as the port answers. With --input-file: the rate of the samples, "
-                       "which a .lgc does not record. 1000000, 1M, 250k."),
+                       "which a .lgc does not record. Whole hertz: 1000000, 1M, 62.5k."),
         QStringLiteral("rate")};
     QCommandLineOption trigger{
-        {"t", "trigger"},
+        {"t", "trigger", "triggers"},
         QStringLiteral("Start storing at the first sample where every condition holds, as in "
                        "S6=f,D0=1: a line (S7 ... S3, D7 ... D0) and 0, 1, r (rising), f "
                        "(falling) or e (either edge)."),
@@ -87,8 +100,8 @@ struct Options {
     QCommandLineOption quiet{{"q", "quiet"}, QStringLiteral("No progress line while capturing.")};
 
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({help, version, scan, via, port, samples, time, rate, trigger, wait,
-                           input, output, format, show, quiet});
+        parser.addOptions({help, version, scan, via, port, channels, samples, time, rate, trigger,
+                           wait, input, output, format, show, quiet});
     }
 };
 
@@ -130,7 +143,45 @@ void readWork(const QCommandLineParser& parser, const Options& o, CliOptions& op
         require(options.outputFormat.has_value(),
                 QStringLiteral("--output-format takes %1, not '%2'")
                     .arg(captureFormatNames(), parser.value(o.format)));
+    } else if (!options.outputFile.isEmpty()) {
+        options.outputFormat = captureFormatForName(options.outputFile);
+        require(options.outputFormat.has_value(),
+                QStringLiteral("'%1' names no format this program writes: give the output one "
+                               "of the extensions %2, or the format with -O (%3)")
+                    .arg(options.outputFile, captureFormatExtensions(), captureFormatNames()));
     }
+}
+
+// A count as sigrok-cli reads --samples: "3000", "3k", "1.5m" (thousands,
+// millions, billions), which must come to a whole number.
+std::optional<std::int64_t> parseCount(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,15})(\\.\\d{1,9})?([kmg]?)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(text.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QString prefix = match.captured(3).toLower();
+    const long double multiplier = prefix == u"k"   ? 1e3L
+                                   : prefix == u"m" ? 1e6L
+                                   : prefix == u"g" ? 1e9L
+                                                    : 1.0L;
+    const QString digits = match.captured(1) + match.captured(2).mid(1);
+    const long double count =
+        digits.toLongLong() * multiplier /
+        std::pow(10.0L, match.captured(2).isEmpty() ? 0 : match.captured(2).size() - 1);
+    if (std::floor(count) != count)
+        return std::nullopt;
+    return static_cast<std::int64_t>(count);
+}
+
+// A time as sigrok-cli reads --time, in milliseconds: "100" and "100ms" are
+// the same, "2s" is 2000.
+std::optional<std::int64_t> parseMilliseconds(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,12})\\s*(ms|s)?$"));
+    const QRegularExpressionMatch match = pattern.match(text.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1).toLongLong() * (match.captured(2) == u"s" ? 1000 : 1);
 }
 
 // The port, and how many samples on what schedule.
@@ -139,33 +190,41 @@ void readCapture(const QCommandLineParser& parser, const Options& o, CliOptions&
     options.samples = SampleCount;
     if (parser.isSet(o.samples)) {
         require(options.scan, QStringLiteral("--samples is for --scan; a file has its own"));
-        bool ok = false;
-        options.samples = parser.value(o.samples).toLongLong(&ok);
-        require(ok && options.samples >= 1 && options.samples <= MostSamples,
-                QStringLiteral("--samples takes a whole number from 1 to %L1, not '%2'")
+        options.samples = parseCount(parser.value(o.samples)).value_or(0);
+        require(options.samples >= 1 && options.samples <= MostSamples,
+                QStringLiteral("--samples takes a whole number from 1 to %L1, as in 3000 or 3k, "
+                               "not '%2'")
                     .arg(MostSamples)
                     .arg(parser.value(o.samples)));
     }
     double rate = 0.0;
     if (parser.isSet(o.rate)) {
         const auto parsed = parseSampleRate(parser.value(o.rate));
-        require(parsed.has_value(), QStringLiteral("--samplerate takes a rate such as 1000000, "
-                                                   "1M or 250k, not '%1'")
-                                        .arg(parser.value(o.rate)));
+        require(parsed.has_value(),
+                QStringLiteral("--samplerate takes a whole number of hertz such as 1000000, 1M "
+                               "or 62.5k, not '%1'")
+                    .arg(parser.value(o.rate)));
         rate = *parsed;
     }
     (options.scan ? options.scheduleRate : options.rateOverride) = rate;
     if (parser.isSet(o.time)) {
-        require(options.scan && rate > 0.0 && !parser.isSet(o.samples),
-                QStringLiteral("--time is for --scan with --samplerate, in place of --samples"));
-        bool ok = false;
-        const double count = std::round(parser.value(o.time).toDouble(&ok) * rate);
-        require(ok && count >= 1.0 && count <= double(MostSamples),
-                QStringLiteral("--time takes a number of seconds that makes 1 to %L1 samples, "
-                               "not '%2'")
+        require(options.scan && !parser.isSet(o.samples),
+                QStringLiteral("--time is for --scan, in place of --samples"));
+        const std::int64_t ms = parseMilliseconds(parser.value(o.time)).value_or(0);
+        // On a schedule the time makes a count; as fast as the port answers,
+        // the capture is stopped by the clock.
+        const long double count = std::round(static_cast<long double>(ms) * rate / 1000.0L);
+        require(ms >= 1 && (rate <= 0.0 || (count >= 1.0L && count <= MostSamples)),
+                QStringLiteral("--time takes milliseconds, or a time with ms or s as in 100ms "
+                               "or 2s, that makes 1 to %L1 samples, not '%2'")
                     .arg(MostSamples)
                     .arg(parser.value(o.time)));
-        options.samples = static_cast<std::int64_t>(count);
+        if (rate > 0.0) {
+            options.samples = static_cast<std::int64_t>(count);
+        } else {
+            options.samples = MostSamples;
+            options.durationNs = ms * 1'000'000;
+        }
     }
     options.port = parser.value(o.port);
     if (parser.isSet(o.port)) {
@@ -173,6 +232,17 @@ void readCapture(const QCommandLineParser& parser, const Options& o, CliOptions&
         const QString error = PortOptionError(options.port);
         require(error.isEmpty(), error);
     }
+}
+
+// Which lines, under what names.
+void readChannels(const QCommandLineParser& parser, const Options& o, CliOptions& options) {
+    if (!parser.isSet(o.channels))
+        return;
+    require(options.scan, QStringLiteral("--channels is for --scan"));
+    QString why;
+    const auto parsed = ChannelLayout::parse(parser.value(o.channels), &why);
+    require(parsed.has_value(), QStringLiteral("--channels: %1").arg(why));
+    options.channels = *parsed;
 }
 
 // When storing starts.
@@ -185,6 +255,13 @@ void readTrigger(const QCommandLineParser& parser, const Options& o, CliOptions&
                 QStringLiteral("--trigger: %1")
                     .arg(parsed ? QStringLiteral("no condition given") : why));
         options.trigger = *parsed;
+        // The trigger watches only what is read: a line of the other register
+        // would never change.
+        for (const Channel& channel : Channels)
+            require((options.trigger.lines() & channelBit(channel) &
+                     ~options.channels.sampleBits()) == 0,
+                    QStringLiteral("--trigger: %1 is not among the lines captured (--channels)")
+                        .arg(QLatin1String(channel.name)));
     }
     if (parser.isSet(o.wait)) {
         bool ok = false;
@@ -234,6 +311,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
     try {
         readWork(parser, o, options);
         readCapture(parser, o, options);
+        readChannels(parser, o, options);
         readTrigger(parser, o, options);
     } catch (const UsageProblem& problem) {
         return usageError(problem.text);

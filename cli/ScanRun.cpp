@@ -41,6 +41,8 @@ CaptureRequest requestFor(const CliOptions& options) {
     request.trigger = options.trigger;
     request.waitSeconds = options.waitSeconds;
     request.sampleRate = options.scheduleRate;
+    request.durationNs = options.durationNs;
+    request.registers = registersFor(options.channels);
     return request;
 }
 
@@ -81,8 +83,7 @@ QStringList reportTiming(const CliOptions& options, const CaptureTiming& timing)
 } // namespace
 
 int runScan(const CliOptions& options) {
-    const CaptureFormat format =
-        options.outputFormat.value_or(captureFormatForName(options.outputFile));
+    const CaptureFormat format = options.outputFormat.value_or(captureFormats().front().format);
     if (!options.outputFile.isEmpty()) {
         if (const QString wrong = whyNotInFormat(format, {options.samples, 1.0, {}});
             !wrong.isEmpty())
@@ -117,7 +118,7 @@ int runScan(const CliOptions& options) {
     const QStringList timingLines = reportTiming(options, timing);
     const CaptureFacts facts{timing.samples,
                              options.scheduleRate > 0.0 ? options.scheduleRate : timing.meanRate(),
-                             options.trigger.text()};
+                             options.trigger.text(), options.channels};
     return deliver(
         options, format,
         [&]() -> std::unique_ptr<SampleSource> {

@@ -1,5 +1,6 @@
 #include "SigrokSession.h"
 
+#include "SessionUnits.h"
 #include "SigrokMetadata.h"
 #include "ZipOnDevice.h"
 
@@ -27,10 +28,12 @@ constexpr char SessionVersion[] = "2";
 // its end before the next is opened.
 struct SampleFeed {
     explicit SampleFeed(SampleSource& samples)
-        : source(samples), block(SamplesPerBlock * BytesPerSample) {}
+        : source(samples), block(SamplesPerBlock * BytesPerSample),
+          units(SessionUnits::forWriting(samples.facts().channels)) {}
 
     SampleSource& source;
     std::vector<std::uint8_t> block;
+    SessionUnits units;
     std::size_t next = 0;
     std::size_t end = 0;
     QString error;
@@ -45,7 +48,7 @@ struct SampleFeed {
                 return -1;
             }
             next = 0;
-            end = static_cast<std::size_t>(got * BytesPerSample);
+            end = static_cast<std::size_t>(units.pack(block.data(), got));
         }
         const std::size_t taken = std::min<std::size_t>(size, end - next);
         std::memcpy(bytes, block.data() + next, taken);
@@ -133,7 +136,7 @@ bool addChunks(zip_t* zip, SampleFeed& feed, std::int64_t sampleCount) {
     std::int64_t first = 0;
     for (int k = 1; first < sampleCount; ++k, first += SamplesPerChunk) {
         const std::int64_t samples = std::min(SamplesPerChunk, sampleCount - first);
-        auto* chunk = new Chunk{feed, static_cast<zip_uint64_t>(samples * BytesPerSample)};
+        auto* chunk = new Chunk{feed, static_cast<zip_uint64_t>(samples * feed.units.unitSize())};
         zip_source_t* source = zip_source_function(zip, readChunk, chunk);
         if (!source)
             delete chunk;

@@ -7,7 +7,7 @@ namespace tarvik {
 
 namespace {
 
-// Enough for any rate up to HighestSampleRate with a fraction of a Hz.
+// Enough for any rate up to HighestSampleRate written out to the hertz.
 constexpr int MostDigits = 18;
 
 std::int64_t multiplierFor(QChar prefix) {
@@ -60,7 +60,8 @@ std::optional<double> parseSampleRate(QStringView text) {
         return std::nullopt;
     const long double rate = static_cast<long double>(digits) *
                              static_cast<long double>(multiplier) / std::pow(10.0L, fractionDigits);
-    if (rate < 1.0L || rate > HighestSampleRate)
+    // sigrok holds rates in whole hertz; a fraction would be lost on the way.
+    if (rate < 1.0L || rate > HighestSampleRate || std::floor(rate) != rate)
         return std::nullopt;
     return static_cast<double>(rate);
 }

@@ -11,10 +11,11 @@ namespace tarvik {
 // finest timescale a dump file names, the femtosecond, stays whole.
 inline constexpr double HighestSampleRate = 1e12;
 
-// A sample rate as sigrok-cli takes it: a number of Hz, with or without a
-// decimal fraction, an optional k, M or G and an optional "Hz" ("1000000",
-// "62.5k", "1M", "250 kHz", "723.456 kHz"). Nothing for zero, for less than
-// 1 Hz, for more than HighestSampleRate and for any other text.
+// A sample rate as sigrok-cli takes it: a whole number of Hz, written with or
+// without a decimal fraction, an optional k, M or G and an optional "Hz"
+// ("1000000", "62.5k", "1M", "250 kHz", "723.456 kHz"). Nothing for zero, for
+// a fraction of a hertz ("1.5"), for more than HighestSampleRate and for any
+// other text.
 std::optional<double> parseSampleRate(QStringView text);
 
 // The rate as libsigrok writes it into a session's metadata ("1 MHz",

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ChannelLayout.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -22,6 +24,9 @@ struct CaptureFacts {
     // The trigger the capture waited for, in sigrok-cli's syntax ("S6=f,D0=1");
     // empty when it started at once.
     QString trigger;
+    // The lines the files show, in their order and under their names; the
+    // samples hold the others too, as whatever the port or file gave.
+    ChannelLayout channels = ChannelLayout::all();
 };
 
 // Samples read in file order, a block at a time, so that a capture of any
