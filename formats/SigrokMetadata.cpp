@@ -83,11 +83,12 @@ QString readChannels(const Section& device, const Section& own, int unitSize,
         const int probe = key.key().mid(5).toInt(&number);
         if (!number)
             return QStringLiteral("its metadata has an unknown key \"%1\"").arg(key.key());
-        if (probe < 1 || probe > unitSize * 8 ||
-            probe > device.value(QStringLiteral("total probes")).toInt())
-            return QStringLiteral("its channel %1 lies outside its units").arg(probe);
         probes.insert(probe, key.value());
     }
+    const int total = device.value(QStringLiteral("total probes")).toInt();
+    for (auto probe = probes.cbegin(); probe != probes.cend(); ++probe)
+        if (probe.key() < 1 || probe.key() > unitSize * 8 || probe.key() > total)
+            return QStringLiteral("its channel %1 lies outside its units").arg(probe.key());
     // Which line each channel is, from the program's own section, which
     // sigrok drops when it writes the session again.
     const QString ownLines = own.value(QStringLiteral("lines"));

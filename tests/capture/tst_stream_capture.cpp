@@ -100,6 +100,69 @@ class StreamCaptureTest : public QObject {
                  StreamEnd::SinkFailed);
     }
 
+    // Lines of one register read only that register, one read a sample, in
+    // the fast loop and on a schedule alike; the other byte of a pair is 0.
+    void readsOnlyTheRegistersOfItsLines_data() {
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<std::int64_t>("statusReads");
+        QTest::addColumn<std::int64_t>("dataReads");
+        const std::int64_t n = 3 * 4096 + 7;
+        QTest::newRow("all lines") << "S7,D0" << 0.0 << n << n;
+        QTest::newRow("S3 and S4") << "S3,S4" << 0.0 << n << std::int64_t{0};
+        QTest::newRow("the data lines") << "D0=RX,D7" << 0.0 << std::int64_t{0} << n;
+        QTest::newRow("status on a schedule") << "S7,S6,S5,S4,S3" << 1e7 << n << std::int64_t{0};
+    }
+    void readsOnlyTheRegistersOfItsLines() {
+        QFETCH(QString, lines);
+        QFETCH(double, rate);
+        QFETCH(std::int64_t, statusReads);
+        QFETCH(std::int64_t, dataReads);
+        // Each register reads the count of its own reads.
+        struct CountingPort final : PortDevice {
+            std::int64_t status = 0;
+            std::int64_t data = 0;
+            QString open() override { return {}; }
+            void out(std::int16_t, std::int16_t) override {}
+            std::int16_t inp(std::int16_t address) override {
+                return static_cast<std::int16_t>((address == 0x379 ? status++ : data++) & 0xFF);
+            }
+            void close() override {}
+        } port;
+        QString why;
+        CaptureRequest request{3 * 4096 + 7, {}, 0.0, rate};
+        request.registers = registersFor(*ChannelLayout::parse(lines, &why));
+        QBuffer sink;
+        sink.open(QIODevice::WriteOnly);
+        Observer observer;
+        CaptureTiming timing;
+        QCOMPARE(StreamCapture(port, request, sink, observer, timing), StreamEnd::Complete);
+        // A schedule first times the port with 256 samples.
+        const std::int64_t probe = rate > 0.0 ? 256 : 0;
+        QCOMPARE(port.status, statusReads + (statusReads ? probe : 0));
+        QCOMPARE(port.data, dataReads + (dataReads ? probe : 0));
+        const QByteArray pairs = sink.data();
+        std::int64_t wrong = 0;
+        for (qsizetype k = 0; k < pairs.size() / 2; ++k)
+            wrong += quint8(pairs[2 * k]) != (statusReads ? (probe + k) & 0xFF : 0) ||
+                     quint8(pairs[2 * k + 1]) != (dataReads ? (probe + k) & 0xFF : 0);
+        QCOMPARE(wrong, 0);
+    }
+
+    // --time without a rate: the clock ends the capture after a block.
+    void aDurationEndsTheCapture() {
+        PatternPort port(counter);
+        QBuffer sink;
+        sink.open(QIODevice::WriteOnly);
+        Observer observer;
+        CaptureTiming timing;
+        CaptureRequest request{std::int64_t{1} << 40, {}, 0.0, 0.0};
+        request.durationNs = 1;
+        QCOMPARE(StreamCapture(port, request, sink, observer, timing), StreamEnd::Complete);
+        QCOMPARE(timing.samples, 4096);
+        QCOMPARE(sink.data().size(), 2 * 4096);
+    }
+
     void triggerStartsStoring_data() {
         QTest::addColumn<QString>("conditions");
         QTest::addColumn<std::int64_t>("firstPoll");

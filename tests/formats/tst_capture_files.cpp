@@ -80,6 +80,18 @@ QByteArray readAll(SampleSource& source) {
     return pairs;
 }
 
+// A sample of all thirteen lines as a session packs it: S7 on bit 0 ... D0
+// on bit 12, low byte first.
+QByteArray unitOf(std::uint8_t status, std::uint8_t data) {
+    unsigned unit = 0;
+    for (int k = 0; k < 5; ++k)
+        unit |= (status >> (7 - k) & 1U) << k;
+    for (int k = 0; k < 8; ++k)
+        unit |= (data >> (7 - k) & 1U) << (5 + k);
+    const char bytes[] = {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    return QByteArray(bytes, 2);
+}
+
 QByteArray randomBytes(qsizetype size) {
     QByteArray bytes(size, Qt::Uninitialized);
     QRandomGenerator random(21);
@@ -107,15 +119,26 @@ class CaptureFilesTest : public QObject {
         QCOMPARE(WriteCaptureFile(session, CaptureFormat::Sr, samples.source), QString());
         QCOMPARE(readMember(session, "version"), QByteArray("2"));
         QCOMPARE(readMember(session, "metadata"),
-                 metadataWith(OurProbes).replace("1 MHz", "723.456 kHz") +
-                     "\n[tarvik]\ntrigger=S6=f\n");
+                 QByteArray("[device 1]\ncapturefile=logic-1\ntotal probes=13\n"
+                            "samplerate=723.456 kHz\ntotal analog=0\n"
+                            "probe1=S7\nprobe2=S6\nprobe3=S5\nprobe4=S4\nprobe5=S3\n"
+                            "probe6=D7\nprobe7=D6\nprobe8=D5\nprobe9=D4\nprobe10=D3\n"
+                            "probe11=D2\nprobe12=D1\nprobe13=D0\nunitsize=2\n\n[tarvik]\n"
+                            "lines=S7,S6,S5,S4,S3,D7,D6,D5,D4,D3,D2,D1,D0\ntrigger=S6=f\n"));
+        // S7 is bit 0 of the unit and D0 bit 12; status bits 2 ... 0 are no
+        // lines and are not kept.
+        QCOMPARE(readMember(session, "logic-1-1").left(2),
+                 unitOf(quint8(pairs[0]), quint8(pairs[1])));
+        QByteArray lines = pairs;
+        for (qsizetype k = 0; k < lines.size(); k += 2)
+            lines[k] = static_cast<char>(lines[k] & 0xF8);
         QString whyNot;
         std::unique_ptr<SampleSource> read = OpenCaptureFile(session, &whyNot);
         QVERIFY2(read, qPrintable(whyNot));
         QCOMPARE(read->facts().sampleCount, 2'100'000);
         QCOMPARE(read->facts().sampleRate, 723456.0);
         QCOMPARE(read->facts().trigger, QStringLiteral("S6=f"));
-        QVERIFY(readAll(*read) == pairs);
+        QVERIFY(readAll(*read) == lines);
 
         // The same capture cut to a .lgc's length, through a session again.
         const QString lgc = path(QStringLiteral("back.lgc"));
@@ -123,10 +146,42 @@ class CaptureFilesTest : public QObject {
         const QString again = path(QStringLiteral("again.lgc"));
         QCOMPARE(ConvertCaptureFile(lgc, session, CaptureFormat::Sr, 0), QString());
         QCOMPARE(ConvertCaptureFile(session, again, CaptureFormat::Lgc, 0), QString());
-        QVERIFY(readFile(again) == pairs.left(4'096'000));
+        QVERIFY(readFile(again) == lines.left(4'096'000));
         read = OpenCaptureFile(session, &whyNot);
         QCOMPARE(read->facts().sampleRate, 0.0);
         QVERIFY(!readMember(session, "metadata").contains("samplerate"));
+    }
+
+    // A choice of lines is packed into units just wide enough, named as
+    // chosen, and read back with the other lines low; a session written
+    // before lines were chosen (all thirteen on their register bits) still
+    // reads, S7 first.
+    void sessionsHoldTheChosenLines() {
+        QString why;
+        Samples chosen(QByteArray("\x08\x00\x00\x01\xF7\xFE", 6),
+                       {3, 1e6, {}, *ChannelLayout::parse(QStringLiteral("S3,D0=RX"), &why)});
+        const QString session = path(QStringLiteral("chosen.sr"));
+        QCOMPARE(WriteCaptureFile(session, CaptureFormat::Sr, chosen.source), QString());
+        const QByteArray metadata = readMember(session, "metadata");
+        QVERIFY2(metadata.contains("total probes=2\n") &&
+                     metadata.contains("probe1=S3\nprobe2=RX\nunitsize=1\n") &&
+                     metadata.contains("lines=S3,D0\n"),
+                 metadata.constData());
+        QCOMPARE(readMember(session, "logic-1-1"), QByteArray("\x01\x02\x00", 3));
+        std::unique_ptr<SampleSource> read = OpenCaptureFile(session, &why);
+        QVERIFY2(read, qPrintable(why));
+        QCOMPARE(read->facts().channels.lines().size(), 2U);
+        QCOMPARE(read->facts().channels.lines()[1].name, QStringLiteral("RX"));
+        QCOMPARE(readAll(*read), QByteArray("\x08\x00\x00\x01\x00\x00", 6));
+
+        QVERIFY(writeZip(path(QStringLiteral("old.sr")),
+                         {{"version", "2"},
+                          {"metadata", metadataWith(OurProbes)},
+                          {"logic-1", QByteArray("\xF8\x01\x08\x80", 4)}}));
+        read = OpenCaptureFile(path(QStringLiteral("old.sr")), &why);
+        QVERIFY2(read, qPrintable(why));
+        QVERIFY(read->facts().channels.packed() == ChannelLayout::all());
+        QCOMPARE(readAll(*read), QByteArray("\xF8\x01\x08\x80", 4));
     }
 
     void noCaptureIsRefusedAndNothingWritten_data() {
@@ -160,21 +215,24 @@ class CaptureFilesTest : public QObject {
                                                  "probe13=12\nprobe14=13\nprobe15=14\n"
                                                  "probe16=15\n")},
                        {"logic-1-1", logic}})
-            << "its channels are not";
-        QTest::newRow("our names on other bits")
-            << "shifted.sr"
+            << "its channel 0 is no printer port line";
+        QTest::newRow("a line twice")
+            << "twice.sr"
             << zipped({{"version", "2"},
-                       {"metadata", metadataWith("probe1=S7\nprobe2=S6\nprobe3=S5\nprobe4=S4\n"
-                                                 "probe5=S3\nprobe6=D7\nprobe7=D6\nprobe8=D5\n"
-                                                 "probe9=D4\nprobe10=D3\nprobe11=D2\n"
-                                                 "probe12=D1\nprobe13=D0\n")},
+                       {"metadata", metadataWith("probe1=S7\nprobe2=S6\nprobe3=S7\n")},
                        {"logic-1-1", logic}})
-            << "its channels are not";
+            << "it holds the line S7 twice";
+        QTest::newRow("renamed lines without their lines")
+            << "renamed.sr"
+            << zipped({{"version", "2"},
+                       {"metadata", metadataWith("probe1=RX\n", "1")},
+                       {"logic-1-1", logic}})
+            << "its channel RX is no printer port line";
         QTest::newRow("one-byte units") << "unit1.sr"
                                         << zipped({{"version", "2"},
                                                    {"metadata", metadataWith(OurProbes, "1")},
                                                    {"logic-1-1", logic}})
-                                        << "its unit size is 1, not 2";
+                                        << "its channel 9 lies outside its units";
         QTest::newRow("analog channels")
             << "analog.sr"
             << zipped({{"version", "2"},
@@ -186,7 +244,7 @@ class CaptureFilesTest : public QObject {
                                                    {"metadata", metadataWith(OurProbes)},
                                                    {"logic-1-1", logic},
                                                    {"logic-1-2", "abc"}})
-                                        << "odd number of bytes";
+                                        << "ends in the middle of a sample";
         QTest::newRow("no logic data")
             << "nodata.sr"
             << zipped({{"version", "2"}, {"metadata", metadataWith(OurProbes)}, {"logic-2", logic}})
