@@ -147,7 +147,7 @@ void BM_StreamCaptureNoDisplay(benchmark::State& state) {
             sink.open(QIODevice::WriteOnly);
             return writeLgc(sink, source);
         });
-        pipeline.capture(port, request, observer, clock, stop);
+        pipeline.capture(port, request, ChannelLayout::all(), observer, clock, stop);
         pipeline.finish(request, true);
     }
     reportPerSample(state);

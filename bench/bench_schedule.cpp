@@ -76,7 +76,7 @@ void capture(StampingPort& port, double rate, std::int64_t samples, CaptureTimin
     CapturePipeline pipeline(BlocksInFlight, write);
     SystemCaptureClock clock;
     const std::atomic<bool> stop = false;
-    pipeline.capture(port, request, quiet, clock, stop);
+    pipeline.capture(port, request, ChannelLayout::all(), quiet, clock, stop);
     timing = pipeline.timing();
     pipeline.finish(request, true);
     port.reads.erase(port.reads.begin(), port.reads.end() - samples);

@@ -21,16 +21,17 @@ CapturePipeline::~CapturePipeline() {
 }
 
 StreamEnd CapturePipeline::capture(PortDevice& port, const CaptureRequest& request,
-                                   CaptureObserver& observer, CaptureClock& clock,
-                                   const std::atomic<bool>& stop) {
-    source_.setFacts({0, request.sampleRate, request.trigger.text()});
+                                   const ChannelLayout& channels, CaptureObserver& observer,
+                                   CaptureClock& clock, const std::atomic<bool>& stop) {
+    channels_ = channels;
+    source_.setFacts({0, request.sampleRate, request.trigger.text(), -1, channels});
     return StreamCapture(port, request, source_, blocks_, observer, timing_, clock, stop);
 }
 
 QString CapturePipeline::finish(const CaptureRequest& request, bool keep) {
     source_.setFacts({timing_.samples,
                       request.sampleRate > 0.0 ? request.sampleRate : timing_.meanRate(),
-                      request.trigger.text(), timing_.triggerSample});
+                      request.trigger.text(), timing_.triggerSample, channels_});
     keep_ = keep;
     blocks_.close();
     writer_.join();

@@ -28,9 +28,11 @@ class CapturePipeline {
     CapturePipeline(const CapturePipeline&) = delete;
     CapturePipeline& operator=(const CapturePipeline&) = delete;
 
-    // Captures as StreamCapture does, handing the blocks to the writer.
-    StreamEnd capture(PortDevice& port, const CaptureRequest& request, CaptureObserver& observer,
-                      CaptureClock& clock, const std::atomic<bool>& stop);
+    // Captures as StreamCapture does, handing the blocks to the writer, which
+    // shows the lines of the layout.
+    StreamEnd capture(PortDevice& port, const CaptureRequest& request,
+                      const ChannelLayout& channels, CaptureObserver& observer, CaptureClock& clock,
+                      const std::atomic<bool>& stop);
     const CaptureTiming& timing() const { return timing_; }
 
     // Tells the writer what the capture was (its count, its rate: the one
@@ -43,6 +45,7 @@ class CapturePipeline {
     SampleBlocks blocks_;
     BlockSource source_;
     CaptureTiming timing_;
+    ChannelLayout channels_ = ChannelLayout::all();
     std::atomic<bool> keep_ = false;
     QString writerError_;
     std::thread writer_;

@@ -1,6 +1,7 @@
 #include "StreamCapture.h"
 
 #include "Channels.h"
+#include "RegisterLoop.h"
 #include "SampleLoop.h"
 #include "SampleSource.h"
 
@@ -44,9 +45,10 @@ void store(std::uint8_t* pair, SamplePair sample) {
 // counts every sample taken on the schedule, those of the trigger's wait too.
 class Schedule {
   public:
-    Schedule(double rate, std::int64_t startNs, CaptureClock& clock, const std::atomic<bool>& stop)
+    Schedule(double rate, std::int64_t startNs, SampledRegisters registers, CaptureClock& clock,
+             const std::atomic<bool>& stop)
         : nsPerSample_(1e9 / rate), startNs_(startNs), sleeps_(rate < SleepBelowRate),
-          clock_(clock), stop_(stop) {}
+          registers_(registers), clock_(clock), stop_(stop) {}
 
     // The next sample at its time; nothing when stopped while waiting for it.
     std::optional<SamplePair> take(PortDevice& port, CaptureTiming& timing) {
@@ -63,13 +65,14 @@ class Schedule {
         timing.lateSamples += double(lateNs) > nsPerSample_;
         timing.latestDelaySeconds = std::max(timing.latestDelaySeconds, seconds(lateNs));
         ++index_;
-        return ReadSample(port);
+        return ReadSampleFrom(port, registers_);
     }
 
   private:
     double nsPerSample_;
     std::int64_t startNs_;
     bool sleeps_;
+    SampledRegisters registers_;
     CaptureClock& clock_;
     const std::atomic<bool>& stop_;
     std::int64_t index_ = 0;
@@ -95,7 +98,9 @@ class Capture {
     StreamEnd storeBlocks();
     std::int32_t readInto(std::uint8_t* pairs, std::int32_t count, std::int64_t startNs);
     StreamEnd handOn();
-    bool wanted() const { return request_.continuous || timing_.samples < request_.samples; }
+    bool wanted() const {
+        return (request_.continuous || timing_.samples < request_.samples) && !timeIsUp_;
+    }
 
     PortDevice& port_;
     const CaptureRequest& request_;
@@ -111,13 +116,14 @@ class Capture {
     std::uint8_t* block_ = nullptr;
     std::int32_t inBlock_ = 0;
     std::int64_t startNs_ = 0;
+    bool timeIsUp_ = false;
     NoProgressBar noBar_;
 };
 
 std::optional<SamplePair> Capture::poll() {
     if (schedule_)
         return schedule_->take(port_, timing_);
-    return ReadSample(port_);
+    return ReadSampleFrom(port_, request_.registers);
 }
 
 // Polls until the trigger holds; that sample, and those kept from before it,
@@ -190,7 +196,10 @@ StreamEnd Capture::handOn() {
 // to be handed on, or when stopped while waiting for a sample.
 std::int32_t Capture::readInto(std::uint8_t* pairs, std::int32_t count, std::int64_t startNs) {
     if (!schedule_) {
-        ReadSamples(port_, {pairs, pairs + 1, BytesPerSample}, 0, count - 1, noBar_);
+        if (request_.registers == SampledRegisters::Both)
+            ReadSamples(port_, {pairs, pairs + 1, BytesPerSample}, 0, count - 1, noBar_);
+        else
+            ReadOneRegister(port_, request_.registers, pairs, 0, count - 1);
         return count;
     }
     for (std::int32_t i = 0; i < count; ++i) {
@@ -217,6 +226,7 @@ StreamEnd Capture::storeBlocks() {
         timing_.timedSamples += got;
         inBlock_ += got;
         timing_.seconds = seconds(now - startNs_);
+        timeIsUp_ = request_.durationNs > 0 && now - startNs_ >= request_.durationNs;
         if (got == SamplesPerStamp)
             timing_.longestBlockSeconds =
                 std::max(timing_.longestBlockSeconds, seconds(now - blockStart));
@@ -237,12 +247,12 @@ StreamEnd Capture::run(BlockSource& sink) {
     if (request_.sampleRate > 0.0) {
         const std::int64_t start = clock_.nowNs();
         for (std::int32_t i = 0; i < ProbeSamples; ++i)
-            ReadSample(port_);
+            ReadSampleFrom(port_, request_.registers);
         const std::int64_t took = clock_.nowNs() - start;
         const double fastest = took > 0 ? double(ProbeSamples) / seconds(took) : 0.0;
         if (fastest < request_.sampleRate)
             observer_.cannotKeepUp(fastest);
-        schedule_.emplace(request_.sampleRate, clock_.nowNs(), clock_, stop_);
+        schedule_.emplace(request_.sampleRate, clock_.nowNs(), request_.registers, clock_, stop_);
     }
     block_ = blocks_.freeBlock();
     if (!request_.trigger.isEmpty()) {

@@ -3,6 +3,7 @@
 #include "BlockSource.h"
 #include "CaptureClock.h"
 #include "PortDevice.h"
+#include "RegisterLoop.h"
 #include "Trigger.h"
 
 #include <atomic>
@@ -29,6 +30,11 @@ struct CaptureRequest {
     // Sample k is taken k / sampleRate after the first; 0: as fast as the
     // port answers.
     double sampleRate = 0.0;
+    // Ends the capture once a block ends this long after the first sample,
+    // with the samples taken so far; 0: after its samples.
+    std::int64_t durationNs = 0;
+    // Each sample reads only these registers.
+    SampledRegisters registers = SampledRegisters::Both;
 };
 
 // How a capture went in time, from the clock read at its start, at the end of

@@ -24,6 +24,8 @@ class Trigger {
         return (now & levelMask_) == levelValue_ && (~before & now & rising_) == rising_ &&
                (before & ~now & falling_) == falling_ && ((before ^ now) & either_) == either_;
     }
+    // The bits (in a 16-bit unit) of the lines it has conditions on.
+    std::uint16_t lines() const { return levelMask_ | rising_ | falling_ | either_; }
     // The conditions as written, for the file's notes and the summary.
     const QString& text() const { return text_; }
 

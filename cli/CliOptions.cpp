@@ -7,6 +7,7 @@
 #include "SampleRate.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +28,8 @@ const char* Description =
     "\n"
     "  tarvik-cli --scan -o capture.sr            capture 2,048,000 samples to a file\n"
     "  tarvik-cli --scan --show                   capture and describe the lines\n"
+    "  tarvik-cli --scan -C S7,S6,S5,S4,S3 --time 2s -o status.sr\n"
+    "                                             the status lines only, twice as often\n"
     "  tarvik-cli -i capture.lgc --samplerate 1M -o capture.vcd\n"
     "                                             convert, giving the rate a .lgc lacks\n"
     "  tarvik-cli -i capture.sr --show            describe a file\n"
@@ -50,19 +53,29 @@ struct Options {
                        "default), win95io (the processor's port instructions) or simulated."),
         QStringLiteral("library"), QStringLiteral("inpout32")};
     QCommandLineOption port = PortOption();
+    QCommandLineOption channels{
+        {"C", "channels"},
+        QStringLiteral("Capture only these lines, in this order, as in S7,S6,D0; LINE=NAME "
+                       "renames a line in the files, as in D0=RX,D1=TX. Lines of one register "
+                       "only (S7 ... S3 or D7 ... D0) are read twice as often."),
+        QStringLiteral("lines")};
     QCommandLineOption samples{
         QStringLiteral("samples"),
-        QStringLiteral("Samples to capture; default %L1. Only %L1 fit in a .lgc.").arg(SampleCount),
+        QStringLiteral("Samples to capture, as in 3000 or 3k (k, m, g: thousands, millions, "
+                       "billions); default %L1. Only %L1 fit in a .lgc.")
+            .arg(SampleCount),
         QStringLiteral("count")};
     QCommandLineOption time{
         QStringLiteral("time"),
-        QStringLiteral("With --samplerate: capture for this long instead of --samples."),
-        QStringLiteral("seconds")};
+        QStringLiteral("Capture for this long instead of --samples: milliseconds, or with ms "
+                       "or s as in 100ms or 2s. Without --samplerate, as many samples as the "
+                       "port gives in that time."),
+        QStringLiteral("time")};
     QCommandLineOption rate{
         QStringLiteral("samplerate"),
         QStringLiteral("With --scan: take samples on a schedule at this rate, rather than as "
                        "fast as the port answers. With --input-file: the rate of the samples, "
-                       "which a .lgc does not record. 1000000, 1M, 250k."),
+                       "which a .lgc does not record. Whole hertz: 1000000, 1M, 62.5k."),
         QStringLiteral("rate")};
     QCommandLineOption continuous{
         QStringLiteral("continuous"),
@@ -79,7 +92,7 @@ struct Options {
                        "--samples from before the trigger."),
         QStringLiteral("captureratio=P")};
     QCommandLineOption trigger{
-        {"t", "trigger"},
+        {"t", "trigger", "triggers"},
         QStringLiteral("Start storing at the first sample where every condition holds, as in "
                        "S6=f,D0=1: a line (S7 ... S3, D7 ... D0) and 0, 1, r (rising), f "
                        "(falling) or e (either edge)."),
@@ -109,8 +122,9 @@ struct Options {
     QCommandLineOption quiet{{"q", "quiet"}, QStringLiteral("No progress line while capturing.")};
 
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({help, version, scan, via, port, samples, time, rate, continuous, trigger,
-                           pretrigger, config, wait, input, output, format, show, quiet});
+        parser.addOptions({help, version, scan, via, port, channels, samples, time, rate,
+                           continuous, trigger, pretrigger, config, wait, input, output, format,
+                           show, quiet});
     }
 };
 
@@ -152,16 +166,22 @@ void readWork(const QCommandLineParser& parser, const Options& o, CliOptions& op
         require(options.outputFormat.has_value(),
                 QStringLiteral("--output-format takes %1, not '%2'")
                     .arg(captureFormatNames(), parser.value(o.format)));
+    } else if (!options.outputFile.isEmpty()) {
+        options.outputFormat = captureFormatForName(options.outputFile);
+        require(options.outputFormat.has_value(),
+                QStringLiteral("'%1' names no format this program writes: give the output one "
+                               "of the extensions %2, or the format with -O (%3)")
+                    .arg(options.outputFile, captureFormatExtensions(), captureFormatNames()));
     }
 }
 
 // Where the capture goes, now that it is known how it is taken.
 void readOutput(const CliOptions& options) {
     const CaptureFormatRow& format =
-        captureFormat(options.outputFormat.value_or(captureFormatForName(options.outputFile)));
+        captureFormat(options.outputFormat.value_or(captureFormats().front().format));
     if (options.continuous)
         require(format.fixedSampleCount == 0,
-                QStringLiteral("a .%1 holds exactly %L2 samples, and --continuous any number; "
+                QStringLiteral("a .%1 holds exactly %L2 samples, and this capture any number; "
                                "write another format (%3)")
                     .arg(QLatin1String(format.extension))
                     .arg(format.fixedSampleCount)
@@ -179,6 +199,38 @@ void readOutput(const CliOptions& options) {
                 .arg(QLatin1String(format.name)));
 }
 
+// A count as sigrok-cli reads --samples: "3000", "3k", "1.5m" (thousands,
+// millions, billions), which must come to a whole number.
+std::optional<std::int64_t> parseCount(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,15})(\\.\\d{1,9})?([kmg]?)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(text.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QString prefix = match.captured(3).toLower();
+    const long double multiplier = prefix == u"k"   ? 1e3L
+                                   : prefix == u"m" ? 1e6L
+                                   : prefix == u"g" ? 1e9L
+                                                    : 1.0L;
+    const QString digits = match.captured(1) + match.captured(2).mid(1);
+    const long double count =
+        digits.toLongLong() * multiplier /
+        std::pow(10.0L, match.captured(2).isEmpty() ? 0 : match.captured(2).size() - 1);
+    if (std::floor(count) != count)
+        return std::nullopt;
+    return static_cast<std::int64_t>(count);
+}
+
+// A time as sigrok-cli reads --time, in milliseconds: "100" and "100ms" are
+// the same, "2s" is 2000.
+std::optional<std::int64_t> parseMilliseconds(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,12})\\s*(ms|s)?$"));
+    const QRegularExpressionMatch match = pattern.match(text.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1).toLongLong() * (match.captured(2) == u"s" ? 1000 : 1);
+}
+
 // The port, and how many samples on what schedule.
 void readCapture(const QCommandLineParser& parser, const Options& o, CliOptions& options) {
     options.via = parseVia(parser.value(o.via));
@@ -189,33 +241,43 @@ void readCapture(const QCommandLineParser& parser, const Options& o, CliOptions&
                 QStringLiteral("--continuous is for --scan, in place of --samples or --time"));
     if (parser.isSet(o.samples)) {
         require(options.scan, QStringLiteral("--samples is for --scan; a file has its own"));
-        bool ok = false;
-        options.samples = parser.value(o.samples).toLongLong(&ok);
-        require(ok && options.samples >= 1 && options.samples <= MostSamples,
-                QStringLiteral("--samples takes a whole number from 1 to %L1, not '%2'")
+        options.samples = parseCount(parser.value(o.samples)).value_or(0);
+        require(options.samples >= 1 && options.samples <= MostSamples,
+                QStringLiteral("--samples takes a whole number from 1 to %L1, as in 3000 or 3k, "
+                               "not '%2'")
                     .arg(MostSamples)
                     .arg(parser.value(o.samples)));
     }
     double rate = 0.0;
     if (parser.isSet(o.rate)) {
         const auto parsed = parseSampleRate(parser.value(o.rate));
-        require(parsed.has_value(), QStringLiteral("--samplerate takes a rate such as 1000000, "
-                                                   "1M or 250k, not '%1'")
-                                        .arg(parser.value(o.rate)));
+        require(parsed.has_value(),
+                QStringLiteral("--samplerate takes a whole number of hertz such as 1000000, 1M "
+                               "or 62.5k, not '%1'")
+                    .arg(parser.value(o.rate)));
         rate = *parsed;
     }
     (options.scan ? options.scheduleRate : options.rateOverride) = rate;
     if (parser.isSet(o.time)) {
-        require(options.scan && rate > 0.0 && !parser.isSet(o.samples),
-                QStringLiteral("--time is for --scan with --samplerate, in place of --samples"));
-        bool ok = false;
-        const double count = std::round(parser.value(o.time).toDouble(&ok) * rate);
-        require(ok && count >= 1.0 && count <= double(MostSamples),
-                QStringLiteral("--time takes a number of seconds that makes 1 to %L1 samples, "
-                               "not '%2'")
+        require(options.scan && !parser.isSet(o.samples),
+                QStringLiteral("--time is for --scan, in place of --samples"));
+        const std::int64_t ms = parseMilliseconds(parser.value(o.time)).value_or(0);
+        // On a schedule the time makes a count; as fast as the port answers,
+        // the capture is stopped by the clock.
+        const long double count = std::round(static_cast<long double>(ms) * rate / 1000.0L);
+        require(ms >= 1 && (rate <= 0.0 || (count >= 1.0L && count <= MostSamples)),
+                QStringLiteral("--time takes milliseconds, or a time with ms or s as in 100ms "
+                               "or 2s, that makes 1 to %L1 samples, not '%2'")
                     .arg(MostSamples)
                     .arg(parser.value(o.time)));
-        options.samples = static_cast<std::int64_t>(count);
+        if (rate > 0.0) {
+            options.samples = static_cast<std::int64_t>(count);
+        } else {
+            // As many as the port gives in that time, kept as a capture until
+            // stopped keeps them.
+            options.continuous = true;
+            options.durationNs = ms * 1'000'000;
+        }
     }
     options.port = parser.value(o.port);
     if (parser.isSet(o.port)) {
@@ -258,6 +320,17 @@ void readPretrigger(const QCommandLineParser& parser, const Options& o, CliOptio
     options.pretrigger = std::min(options.samples * percent / 100, MostPretrigger);
 }
 
+// Which lines, under what names.
+void readChannels(const QCommandLineParser& parser, const Options& o, CliOptions& options) {
+    if (!parser.isSet(o.channels))
+        return;
+    require(options.scan, QStringLiteral("--channels is for --scan"));
+    QString why;
+    const auto parsed = ChannelLayout::parse(parser.value(o.channels), &why);
+    require(parsed.has_value(), QStringLiteral("--channels: %1").arg(why));
+    options.channels = *parsed;
+}
+
 // When storing starts.
 void readTrigger(const QCommandLineParser& parser, const Options& o, CliOptions& options) {
     if (parser.isSet(o.trigger)) {
@@ -268,6 +341,13 @@ void readTrigger(const QCommandLineParser& parser, const Options& o, CliOptions&
                 QStringLiteral("--trigger: %1")
                     .arg(parsed ? QStringLiteral("no condition given") : why));
         options.trigger = *parsed;
+        // The trigger watches only what is read: a line of the other register
+        // would never change.
+        for (const Channel& channel : Channels)
+            require((options.trigger.lines() & channelBit(channel) &
+                     ~options.channels.sampleBits()) == 0,
+                    QStringLiteral("--trigger: %1 is not among the lines captured (--channels)")
+                        .arg(QLatin1String(channel.name)));
     }
     if (parser.isSet(o.wait)) {
         bool ok = false;
@@ -310,6 +390,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
     try {
         readWork(parser, o, options);
         readCapture(parser, o, options);
+        readChannels(parser, o, options);
         readTrigger(parser, o, options);
         readPretrigger(parser, o, options);
         readOutput(options);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CaptureFormat.h"
+#include "ChannelLayout.h"
 #include "Trigger.h"
 
 #include <QString>
@@ -25,9 +26,14 @@ struct CliOptions {
     std::optional<CaptureFormat> outputFormat; // -O; otherwise from the output's name
     PortVia via = PortVia::Inpout32;
     QString port; // --port parportN; empty for the default
+    // -C: the lines captured, in the order and under the names the files show.
+    ChannelLayout channels = ChannelLayout::all();
     std::int64_t samples = 0;
-    // --samplerate with --scan: samples taken on this schedule; 0 for as fast
-    // as the port answers.
+    // --time without --samplerate: the capture ends after this long; 0 for
+    // after its samples.
+    std::int64_t durationNs = 0;
+    // --samplerate with --scan: samples taken on this schedule, a whole number
+    // of hertz; 0 for as fast as the port answers.
     double scheduleRate = 0.0;
     // --samplerate with --input-file: the rate the file lacks or replaces; 0
     // for the file's own.

@@ -15,8 +15,7 @@ int runFile(const CliOptions& options) {
     auto first = OpenCaptureFile(options.inputFile, &why);
     if (!first)
         return fail(why);
-    const CaptureFormat format =
-        options.outputFormat.value_or(captureFormatForName(options.outputFile));
+    const CaptureFormat format = options.outputFormat.value_or(captureFormats().front().format);
     if (!options.outputFile.isEmpty()) {
         CaptureFacts facts = first->facts();
         if (options.rateOverride > 0.0)

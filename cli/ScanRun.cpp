@@ -53,6 +53,8 @@ CaptureRequest requestFor(const CliOptions& options) {
     request.pretrigger = options.pretrigger;
     request.waitSeconds = options.waitSeconds;
     request.sampleRate = options.scheduleRate;
+    request.durationNs = options.durationNs;
+    request.registers = registersFor(options.channels);
     return request;
 }
 
@@ -160,7 +162,7 @@ int outputRefusal(const CliOptions& options, const CaptureFormatRow& format, Rou
 
 int runScan(const CliOptions& options) {
     const CaptureFormatRow& format =
-        captureFormat(options.outputFormat.value_or(captureFormatForName(options.outputFile)));
+        captureFormat(options.outputFormat.value_or(captureFormats().front().format));
     const Route route = routeFor(options, format);
     if (const int refused = outputRefusal(options, format, route); refused != 0)
         return refused;
@@ -186,7 +188,7 @@ int runScan(const CliOptions& options) {
     {
         TerminalProgress progress(stderr, request, options.quiet);
         SystemCaptureClock clock;
-        end = pipeline.capture(port, request, progress, clock, stopFlag());
+        end = pipeline.capture(port, request, options.channels, progress, clock, stopFlag());
     }
     port.close();
     if (end == StreamEnd::Stopped && options.continuous)
@@ -199,7 +201,7 @@ int runScan(const CliOptions& options) {
                                           timing.samples == format.fixedSampleCount));
     const CaptureFacts facts{timing.samples,
                              options.scheduleRate > 0.0 ? options.scheduleRate : timing.meanRate(),
-                             options.trigger.text(), timing.triggerSample};
+                             options.trigger.text(), timing.triggerSample, options.channels};
     if (const int status = captureFailure(end, options, timing, written); status != 0)
         return status;
 

@@ -55,12 +55,21 @@ std::optional<CaptureFormat> parseCaptureFormat(QStringView text) {
     return std::nullopt;
 }
 
-CaptureFormat captureFormatForName(const QString& path) {
+std::optional<CaptureFormat> captureFormatForName(const QString& path) {
     const QString suffix = QFileInfo(path).suffix();
+    if (suffix.isEmpty())
+        return Formats.front().format;
     for (const CaptureFormatRow& row : Formats)
         if (suffix.compare(QLatin1String(row.extension), Qt::CaseInsensitive) == 0)
             return row.format;
-    return Formats.front().format;
+    return std::nullopt;
+}
+
+QString captureFormatExtensions() {
+    QStringList extensions;
+    for (const CaptureFormatRow& row : Formats)
+        extensions << QLatin1Char('.') + QLatin1String(row.extension);
+    return extensions.join(QLatin1String(", "));
 }
 
 QString captureFormatNames() {

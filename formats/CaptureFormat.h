@@ -55,9 +55,13 @@ const CaptureFormatRow& captureFormat(CaptureFormat format);
 // The format a -O text names; nothing for any other text.
 std::optional<CaptureFormat> parseCaptureFormat(QStringView text);
 
-// The format an output file's extension names, in any case; the default when
-// it names none of them.
-CaptureFormat captureFormatForName(const QString& path);
+// The format an output file's extension names, in any case; the default for
+// a name without an extension; nothing for an extension of no format, so that
+// a file is never written in a format its name belies.
+std::optional<CaptureFormat> captureFormatForName(const QString& path);
+
+// The formats' extensions as a list: ".sr, .vcd, .lgc".
+QString captureFormatExtensions();
 
 // The formats' names as a sentence lists them: "sr, vcd, lgc or binary";
 // those that can be written to a pipe.

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 namespace tarvik {
@@ -47,7 +48,13 @@ QString pulseText(std::int64_t samples, double rate) {
 
 CaptureSummary SummariseCapture(SampleSource& source) {
     CaptureSummary summary;
-    std::array<Run, Channels.size()> runs{};
+    const ChannelLayout layout = source.facts().channels;
+    std::vector<std::uint16_t> bits;
+    for (const LayoutLine& line : layout.lines())
+        bits.push_back(channelBit(Channels[static_cast<std::size_t>(line.line)]));
+    const std::uint16_t lineBits = layout.sampleBits();
+    summary.channels.resize(bits.size());
+    std::vector<Run> runs(bits.size());
     std::vector<std::uint8_t> block(SamplesPerBlock * BytesPerSample);
     std::uint16_t previous = 0;
     for (;;) {
@@ -59,21 +66,21 @@ CaptureSummary SummariseCapture(SampleSource& source) {
         std::int64_t k = 0;
         if (summary.sampleCount == 0) {
             previous = sampleUnit(block[0], block[1]);
-            for (std::size_t c = 0; c < Channels.size(); ++c)
-                summary.channels[c].firstLevel = previous & channelBit(Channels[c]);
+            for (std::size_t c = 0; c < bits.size(); ++c)
+                summary.channels[c].firstLevel = previous & bits[c];
             k = 1;
         }
         // Lines change seldom, so a sample is first compared whole.
         for (; k < got; ++k) {
             const std::uint16_t unit =
                 sampleUnit(block[k * BytesPerSample], block[k * BytesPerSample + 1]);
-            const std::uint16_t changed = (unit ^ previous) & ChannelBits;
+            const std::uint16_t changed = (unit ^ previous) & lineBits;
             previous = unit;
             if (changed == 0)
                 continue;
             const std::int64_t index = summary.sampleCount + k;
-            for (std::size_t c = 0; c < Channels.size(); ++c) {
-                const std::uint16_t bit = channelBit(Channels[c]);
+            for (std::size_t c = 0; c < bits.size(); ++c) {
+                const std::uint16_t bit = bits[c];
                 if (!(changed & bit))
                     continue;
                 ChannelSummary& channel = summary.channels[c];
@@ -103,10 +110,10 @@ QString summaryText(const CaptureSummary& summary, const CaptureFacts& facts) {
     QList<QStringList> rows{{QStringLiteral("Channel"), QStringLiteral("First"),
                              QStringLiteral("Edges"), QStringLiteral("Shortest high"),
                              QStringLiteral("Shortest low")}};
-    for (std::size_t c = 0; c < Channels.size(); ++c) {
+    const std::vector<LayoutLine>& lines = facts.channels.lines();
+    for (std::size_t c = 0; c < summary.channels.size() && c < lines.size(); ++c) {
         const ChannelSummary& channel = summary.channels[c];
-        rows.append({QString::fromLatin1(Channels[c].name),
-                     QString::number(int{channel.firstLevel}), number(channel.edges),
+        rows.append({lines[c].name, QString::number(int{channel.firstLevel}), number(channel.edges),
                      pulseText(channel.shortestHigh, facts.sampleRate),
                      pulseText(channel.shortestLow, facts.sampleRate)});
     }

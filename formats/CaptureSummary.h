@@ -5,8 +5,8 @@
 
 #include <QString>
 
-#include <array>
 #include <cstdint>
+#include <vector>
 
 namespace tarvik {
 
@@ -23,8 +23,8 @@ struct ChannelSummary {
 
 struct CaptureSummary {
     std::int64_t sampleCount = 0;
-    // In the order of Channels.
-    std::array<ChannelSummary, Channels.size()> channels{};
+    // In the order of the capture's layout.
+    std::vector<ChannelSummary> channels;
     // Why the capture could not be read to its end; empty when it was.
     QString error;
 };

@@ -19,17 +19,24 @@ struct SessionMetadata {
     QString trigger;
     // The sample at which the trigger held; -1 when the session says not.
     std::int64_t triggerSample = -1;
+    // The lines, in the order of their channels, each on its bit of a unit.
+    ChannelLayout channels;
+    // Bytes a sample takes: 1 or 2.
+    int unitSize = 0;
 };
 
-// The metadata of a session holding a capture with these facts: the thirteen
-// lines named on their bits of a 2-byte unit (status byte first), the rate
-// when it is known, and the trigger in a section of the program's own, which
-// sigrok passes over.
+// The metadata of a session holding a capture with these facts: its lines as
+// channels 1, 2, ... in their order and under their names, packed on bits 0,
+// 1, ... of a unit just long enough (facts.channels.packed()), the rate when
+// it is known, and in a section of the program's own, which sigrok passes
+// over, the port's line behind each channel and the trigger.
 QByteArray composeSessionMetadata(const CaptureFacts& facts);
 
-// Reads a session's metadata, which must describe the thirteen lines of a
-// capture exactly as composeSessionMetadata places them. Empty when it does;
-// otherwise what is wrong with it, as a clause ("it holds analog channels").
+// Reads a session's metadata, whose channels must be printer-port lines: the
+// ones that section names, or else channels named after the lines, as
+// sessions written before lines were renamed have them (all thirteen on their
+// bits of a status and a data byte). Empty when it does; otherwise what is
+// wrong with it, as a clause ("it holds analog channels").
 QString parseSessionMetadata(const QByteArray& text, SessionMetadata& metadata);
 
 } // namespace tarvik

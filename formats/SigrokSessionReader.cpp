@@ -1,5 +1,6 @@
 #include "SigrokSession.h"
 
+#include "SessionUnits.h"
 #include "SigrokMetadata.h"
 #include "ZipErrorText.h"
 
@@ -61,9 +62,10 @@ std::optional<QByteArray> readSmallMember(zip_t* zip, const char* name) {
 
 class SigrokSession : public SampleSource {
   public:
-    SigrokSession(QString path, Zip zip, std::vector<Member> members, CaptureFacts facts)
+    SigrokSession(QString path, Zip zip, std::vector<Member> members, CaptureFacts facts,
+                  int unitSize)
         : path_(std::move(path)), zip_(std::move(zip)), members_(std::move(members)),
-          facts_(std::move(facts)) {}
+          facts_(std::move(facts)), units_(facts_.channels, unitSize) {}
 
     CaptureFacts facts() const override { return facts_; }
     std::int64_t read(std::uint8_t* pairs, std::int64_t maxSamples) override;
@@ -81,6 +83,7 @@ class SigrokSession : public SampleSource {
     Zip zip_;
     std::vector<Member> members_;
     CaptureFacts facts_;
+    SessionUnits units_;
     std::size_t member_ = 0;
     ZipFile open_;
     zip_uint64_t leftInMember_ = 0;
@@ -88,7 +91,8 @@ class SigrokSession : public SampleSource {
 };
 
 std::int64_t SigrokSession::read(std::uint8_t* pairs, std::int64_t maxSamples) {
-    const std::int64_t wanted = maxSamples * BytesPerSample;
+    // The units land in the front of the block and spread out to pairs there.
+    const std::int64_t wanted = maxSamples * units_.unitSize();
     std::int64_t filled = 0;
     while (filled < wanted && member_ < members_.size()) {
         if (!open_) {
@@ -111,7 +115,8 @@ std::int64_t SigrokSession::read(std::uint8_t* pairs, std::int64_t maxSamples) {
             ++member_;
         }
     }
-    return filled / BytesPerSample;
+    units_.unpack(pairs, filled / units_.unitSize());
+    return filled / units_.unitSize();
 }
 
 bool SigrokSession::finishMember() {
@@ -127,7 +132,7 @@ bool SigrokSession::finishMember() {
 }
 
 // Reads what the archive holds beside its samples: empty when it is a session
-// of the thirteen lines, otherwise what is wrong with it.
+// of the port's lines, otherwise what is wrong with it.
 QString readLayout(zip_t* zip, SessionMetadata& metadata, std::vector<Member>& members) {
     const std::optional<QByteArray> version = readSmallMember(zip, "version");
     if (!version)
@@ -156,8 +161,8 @@ QString readLayout(zip_t* zip, SessionMetadata& metadata, std::vector<Member>& m
     if (members.empty())
         return QStringLiteral("it has no logic data \"%1\"").arg(metadata.captureFile);
     for (const Member& member : members) {
-        if (member.size % BytesPerSample != 0)
-            return QStringLiteral("its logic data has an odd number of bytes");
+        if (member.size % static_cast<zip_uint64_t>(metadata.unitSize) != 0)
+            return QStringLiteral("its logic data ends in the middle of a sample");
     }
     return {};
 }
@@ -182,15 +187,16 @@ std::unique_ptr<SampleSource> readSigrokSession(std::unique_ptr<QFile> file, con
     SessionMetadata metadata;
     std::vector<Member> members;
     whatIsWrong = readLayout(zip.get(), metadata, members);
-    CaptureFacts facts{0, metadata.sampleRate, metadata.trigger, metadata.triggerSample};
+    CaptureFacts facts{0, metadata.sampleRate, metadata.trigger, metadata.triggerSample,
+                       metadata.channels};
     for (const Member& member : members)
-        facts.sampleCount += static_cast<std::int64_t>(member.size / BytesPerSample);
+        facts.sampleCount += static_cast<std::int64_t>(member.size) / metadata.unitSize;
     if (whatIsWrong.isEmpty() && facts.sampleCount == 0)
         whatIsWrong = QStringLiteral("it holds no samples");
     if (!whatIsWrong.isEmpty())
         return nullptr;
     return std::make_unique<SigrokSession>(path, std::move(zip), std::move(members),
-                                           std::move(facts));
+                                           std::move(facts), metadata.unitSize);
 }
 
 } // namespace tarvik

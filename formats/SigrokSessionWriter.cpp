@@ -1,6 +1,7 @@
 #include "SigrokSession.h"
 
 #include "ChunkPacker.h"
+#include "SessionUnits.h"
 #include "SigrokMetadata.h"
 #include "WritableFile.h"
 #include "ZipStream.h"
@@ -23,22 +24,23 @@ static_assert(ChunkBytes % ChunkPacker::PieceBytes == 0 &&
 constexpr int ChunksAhead = 1;
 constexpr char SessionVersion[] = "2";
 
-// Reads up to `size` bytes of samples into the buffer, fewer when the source
-// ends, which `ended` then says. False when the source fails.
-bool readPiece(SampleSource& source, QByteArray& buffer, qsizetype size, bool& ended) {
+// Reads up to `samples` samples into the buffer as the session's units,
+// fewer when the source ends, which `ended` then says; the number read, or -1
+// when the source fails.
+std::int64_t readPiece(SampleSource& source, const SessionUnits& units, QByteArray& buffer,
+                       std::int64_t samples, bool& ended) {
     auto* pairs = reinterpret_cast<std::uint8_t*>(buffer.data());
-    qsizetype filled = 0;
-    while (filled < size && !ended) {
-        const std::int64_t got =
-            source.read(pairs + filled,
-                        std::min<std::int64_t>(SamplesPerBlock, (size - filled) / BytesPerSample));
+    std::int64_t filled = 0;
+    while (filled < samples && !ended) {
+        const std::int64_t got = source.read(pairs + filled * BytesPerSample,
+                                             std::min(SamplesPerBlock, samples - filled));
         if (got < 0)
-            return false;
+            return -1;
         ended = got == 0;
-        filled += got * BytesPerSample;
+        filled += got;
     }
-    buffer.truncate(filled);
-    return true;
+    buffer.truncate(units.pack(pairs, filled));
+    return filled;
 }
 
 QByteArray chunkName(int k) {
@@ -53,20 +55,28 @@ QString writeSigrokSession(QIODevice& device, SampleSource& source) {
     // source has ended and told how many samples it gave, and at what rate.
     if (!zip.add("version", storedMember(SessionVersion)))
         return writeFailureText(device);
+    // The lines are packed into the fewest bytes a unit, as the metadata
+    // will say.
+    const SessionUnits units = SessionUnits::forWriting(source.facts().channels);
+    const std::int64_t samplesPerChunk = ChunkBytes / units.unitSize();
     ChunkPacker packer;
-    std::int64_t bytes = 0;
-    qsizetype inChunk = 0;
+    std::int64_t samples = 0;
+    std::int64_t inChunk = 0;
     int written = 0;
     for (bool ended = false; !ended;) {
         QByteArray piece = packer.spareBuffer();
-        if (!readPiece(source, piece, std::min(ChunkPacker::PieceBytes, ChunkBytes - inChunk),
-                       ended))
+        const std::int64_t got =
+            readPiece(source, units, piece,
+                      std::min<std::int64_t>(ChunkPacker::PieceBytes / BytesPerSample,
+                                             samplesPerChunk - inChunk),
+                      ended);
+        if (got < 0)
             return readFailure(source);
-        bytes += piece.size();
-        inChunk += piece.size();
+        samples += got;
+        inChunk += got;
         if (!piece.isEmpty())
             packer.put(std::move(piece));
-        if (inChunk == ChunkBytes || (ended && inChunk > 0)) {
+        if (inChunk == samplesPerChunk || (ended && inChunk > 0)) {
             packer.endChunk();
             inChunk = 0;
         }
@@ -76,9 +86,9 @@ QString writeSigrokSession(QIODevice& device, SampleSource& source) {
         }
     }
     const CaptureFacts facts = source.facts();
-    if (bytes == 0)
+    if (samples == 0)
         return QStringLiteral("the capture has no samples");
-    if (bytes / BytesPerSample != facts.sampleCount)
+    if (samples != facts.sampleCount)
         return QStringLiteral("the capture has fewer samples than it claims");
     if (!zip.add("metadata", storedMember(composeSessionMetadata(facts))) || !zip.finish())
         return writeFailureText(device);

@@ -47,7 +47,7 @@ char idOf(std::size_t channel) {
 class VcdText {
   public:
     VcdText(QIODevice& device, const CaptureFacts& facts)
-        : device_(device),
+        : device_(device), lines_(facts.channels.lines()),
           ticksPerSample_(timescaleFor(facts.sampleRate).ticksPerSecond / facts.sampleRate) {
         text_.reserve(TextPerWrite + 4096);
     }
@@ -69,8 +69,9 @@ class VcdText {
     }
 
     void values(std::uint16_t unit, std::uint16_t changed) {
-        for (std::size_t k = 0; k < Channels.size(); ++k) {
-            const std::uint16_t bit = channelBit(Channels[k]);
+        for (std::size_t k = 0; k < lines_.size(); ++k) {
+            const std::uint16_t bit =
+                channelBit(Channels[static_cast<std::size_t>(lines_[k].line)]);
             if (changed & bit) {
                 const char line[] = {(unit & bit) ? '1' : '0', idOf(k), '\n'};
                 text_.append(line, sizeof line);
@@ -89,6 +90,7 @@ class VcdText {
 
   private:
     QIODevice& device_;
+    std::vector<LayoutLine> lines_;
     long double ticksPerSample_;
     std::string text_;
 };
@@ -105,12 +107,13 @@ void appendHeader(VcdText& text, const CaptureFacts& facts) {
     text.append("\n$end\n$timescale ");
     text.append(timescaleFor(facts.sampleRate).text);
     text.append(" $end\n$scope module tarvik $end\n");
-    for (std::size_t k = 0; k < Channels.size(); ++k) {
+    const std::vector<LayoutLine>& lines = facts.channels.lines();
+    for (std::size_t k = 0; k < lines.size(); ++k) {
         const char id[] = {idOf(k), '\0'};
         text.append("$var wire 1 ");
         text.append(id);
         text.append(" ");
-        text.append(Channels[k].name);
+        text.append(lines[k].name);
         text.append(" $end\n");
     }
     text.append("$upscope $end\n$enddefinitions $end\n");
@@ -131,19 +134,20 @@ QString writeVcd(QIODevice& device, SampleSource& source) {
     std::int64_t index = 0;
     std::uint16_t previous = 0;
     const bool live = source.live();
+    const std::uint16_t lineBits = facts.channels.sampleBits();
     for (; got > 0; got = source.read(block.data(), SamplesPerBlock)) {
         std::int64_t k = 0;
         if (index == 0) {
             previous = sampleUnit(block[0], block[1]);
             text.append("#0\n$dumpvars\n");
-            text.values(previous, ChannelBits);
+            text.values(previous, lineBits);
             text.append("$end\n");
             k = 1;
         }
         for (; k < got; ++k) {
             const std::uint16_t unit =
                 sampleUnit(block[k * BytesPerSample], block[k * BytesPerSample + 1]);
-            if (const std::uint16_t changed = (unit ^ previous) & ChannelBits) {
+            if (const std::uint16_t changed = (unit ^ previous) & lineBits) {
                 text.time(index + k);
                 text.values(unit, changed);
             }

@@ -53,9 +53,9 @@ inline bool isHz(std::string_view unit) {
 
 // A sample rate as sigrok-cli takes it: a number of Hz, with or without a
 // decimal fraction, an optional k, M or G (in either case) and an optional
-// "Hz" ("1000000", "62.5k", "1M", "250 kHz", "723.456 kHz"). Nothing for
-// zero, for less than 1 Hz, for more than HighestSampleRate and for any other
-// text.
+// "Hz" ("1000000", "62.5k", "1M", "250 kHz", "723.456 kHz"), which must come
+// to a whole number of Hz. Nothing for zero, for a fraction of a hertz
+// ("1.5"), for more than HighestSampleRate and for any other text.
 inline std::optional<double> parseSampleRateText(std::string_view text) {
     text = rate_text::trimmed(text);
     // The digits make one whole number, and the point says by how many tens
@@ -91,7 +91,8 @@ inline std::optional<double> parseSampleRateText(std::string_view text) {
         return std::nullopt;
     const long double rate = static_cast<long double>(digits) *
                              static_cast<long double>(multiplier) / std::pow(10.0L, fractionDigits);
-    if (rate < 1.0L || rate > HighestSampleRate)
+    // sigrok keeps rates in whole hertz.
+    if (rate < 1.0L || rate > HighestSampleRate || rate != std::floor(rate))
         return std::nullopt;
     return static_cast<double>(rate);
 }

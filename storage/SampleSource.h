@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ChannelLayout.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -25,6 +27,9 @@ struct CaptureFacts {
     // The sample, from 0, at which the trigger held; the ones before it were
     // taken before it held. -1 when unknown or there was no trigger.
     std::int64_t triggerSample = -1;
+    // The lines the files show, in their order and under their names; the
+    // samples hold the others too, as whatever the port or file gave.
+    ChannelLayout channels = ChannelLayout::all();
 };
 
 // Samples read in file order, a block at a time, so that a capture of any

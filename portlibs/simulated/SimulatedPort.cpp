@@ -23,6 +23,7 @@ void SimulatedPort::write(short address, short value) {
         control_ = byte;
         dataLinesIn_ = (byte & DataLinesIn) != 0;
         step_ = -1;
+        statusRead_ = false;
         clock_.restart();
     }
 }
@@ -31,8 +32,13 @@ short SimulatedPort::read(short address) {
     switch (address) {
     case StatusRegister:
         step_ = clock_.nextRead();
+        statusRead_ = true;
         return simulated::statusAt(step_);
     case DataRegister:
+        // A capture of the data lines alone reads no status to move on.
+        if (!statusRead_ && dataLinesIn_)
+            step_ = clock_.nextRead();
+        statusRead_ = false;
         // With the data lines driven by the port, it reads back what was written.
         return dataLinesIn_ ? simulated::dataAt(step_ < 0 ? 0 : step_) : dataWritten_;
     case ControlRegister:

@@ -88,7 +88,7 @@ Captured capture(PortDevice& port, const CaptureRequest& request, CaptureObserve
         result.facts = source.facts();
         return QString();
     });
-    result.end = pipeline.capture(port, request, observer, clock, stop);
+    result.end = pipeline.capture(port, request, ChannelLayout::all(), observer, clock, stop);
     result.timing = pipeline.timing();
     startReading = true;
     startReading.notify_all();
@@ -225,6 +225,71 @@ class StreamCaptureTest : public QObject {
         // flag once a block of polls.
         QVERIFY2(port.polls <= (rate > 0 ? 301 : 300 + 4096),
                  qPrintable(QString::number(port.polls)));
+    }
+
+    // Lines of one register read only that register, one read a sample, in
+    // the fast loop and on a schedule alike; the other byte of a pair is 0.
+    void readsOnlyTheRegistersOfItsLines_data() {
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<std::int64_t>("statusReads");
+        QTest::addColumn<std::int64_t>("dataReads");
+        const std::int64_t n = 3 * 4096 + 7;
+        QTest::newRow("all lines") << "S7,D0" << 0.0 << n << n;
+        QTest::newRow("S3 and S4") << "S3,S4" << 0.0 << n << std::int64_t{0};
+        QTest::newRow("the data lines") << "D0=RX,D7" << 0.0 << std::int64_t{0} << n;
+        QTest::newRow("status on a schedule") << "S7,S6,S5,S4,S3" << 1e7 << n << std::int64_t{0};
+    }
+    void readsOnlyTheRegistersOfItsLines() {
+        QFETCH(QString, lines);
+        QFETCH(double, rate);
+        QFETCH(std::int64_t, statusReads);
+        QFETCH(std::int64_t, dataReads);
+        // Each register reads the count of its own reads.
+        struct CountingPort final : PortDevice {
+            std::int64_t status = 0;
+            std::int64_t data = 0;
+            QString open() override { return {}; }
+            void out(std::int16_t, std::int16_t) override {}
+            std::int16_t inp(std::int16_t address) override {
+                return static_cast<std::int16_t>((address == 0x379 ? status++ : data++) & 0xFF);
+            }
+            void close() override {}
+        } port;
+        QString why;
+        CaptureRequest request = tarvik::request(3 * 4096 + 7);
+        request.sampleRate = rate;
+        request.registers = registersFor(*ChannelLayout::parse(lines, &why));
+        Observer observer;
+        StepClock clock(50);
+        std::atomic<bool> stop = false;
+        const Captured run = capture(port, request, observer, clock, stop);
+        QCOMPARE(run.end, StreamEnd::Complete);
+        // A schedule first times the port with 256 samples.
+        const std::int64_t probe = rate > 0.0 ? 256 : 0;
+        QCOMPARE(port.status, statusReads + (statusReads ? probe : 0));
+        QCOMPARE(port.data, dataReads + (dataReads ? probe : 0));
+        const QByteArray& pairs = run.bytes;
+        std::int64_t wrong = 0;
+        for (qsizetype k = 0; k < pairs.size() / 2; ++k)
+            wrong += quint8(pairs[2 * k]) != (statusReads ? (probe + k) & 0xFF : 0) ||
+                     quint8(pairs[2 * k + 1]) != (dataReads ? (probe + k) & 0xFF : 0);
+        QCOMPARE(wrong, 0);
+    }
+
+    // --time without a rate: the clock ends the capture after a block.
+    void aDurationEndsTheCapture() {
+        PatternPort port(counter);
+        Observer observer;
+        StepClock clock(1000);
+        std::atomic<bool> stop = false;
+        CaptureRequest request = tarvik::request(0);
+        request.continuous = true;
+        request.durationNs = 1;
+        const Captured run = capture(port, request, observer, clock, stop);
+        QCOMPARE(run.end, StreamEnd::Complete);
+        QCOMPARE(run.timing.samples, 4096);
+        QCOMPARE(run.bytes.size(), 2 * 4096);
     }
 
     void triggerStartsStoring_data() {

@@ -73,12 +73,36 @@ class CliTest : public QObject {
             << QStringList{"--scan", "-t", "D8=r", "--show"} << "'D8' is not a line";
         QTest::newRow("a wait without a trigger")
             << QStringList{"--scan", "--wait", "1", "--show"} << "--wait is for --trigger";
-        QTest::newRow("a time without a rate")
-            << QStringList{"--scan", "--time", "1", "--show"} << "--time is for --scan with";
+        QTest::newRow("a time in hours")
+            << QStringList{"--scan", "--time", "1h", "--show"} << "--time takes milliseconds";
+        QTest::newRow("a time beside a count")
+            << QStringList{"--scan", "--time", "1", "--samples", "5", "--show"}
+            << "--time is for --scan, in place of --samples";
+        QTest::newRow("a count of no prefix")
+            << QStringList{"--scan", "--samples", "3x", "--show"} << "--samples takes";
+        QTest::newRow("a fraction of a sample")
+            << QStringList{"--scan", "--samples", "1.0005k", "--show"} << "--samples takes";
+        QTest::newRow("a fraction of a hertz")
+            << QStringList{"--scan", "--samplerate", "1.5", "--show"} << "whole number of hertz";
+        QTest::newRow("a line twice")
+            << QStringList{"--scan", "-C", "S7,D0,s7", "--show"} << "s7 is given twice";
+        QTest::newRow("a name twice")
+            << QStringList{"--scan", "-C", "D0=RX,D1=rx", "--show"} << "two lines are named rx";
+        QTest::newRow("a name with a blank")
+            << QStringList{"--scan", "-C", "D0=R X", "--show"} << "only printable ASCII";
+        QTest::newRow("an empty name")
+            << QStringList{"--scan", "-C", "D0=", "--show"} << "new name is empty";
+        QTest::newRow("a trigger on a line not captured")
+            << QStringList{"--scan", "-C", "S7,S6", "--triggers", "S6=r,D0=1", "--show"}
+            << "D0 is not among the lines captured";
         QTest::newRow("a rate that is none")
             << QStringList{"-i", "a.lgc", "--samplerate", "fast", "--show"} << "--samplerate takes";
         QTest::newRow("an unknown format")
             << QStringList{"-i", "a.lgc", "-O", "csv", "-o", "a.csv"} << "--output-format takes";
+        QTest::newRow("an extension of no format")
+            << QStringList{"--scan", "--via", "simulated", "-o", "capture.csv"}
+            << "'capture.csv' names no format this program writes: give the output one of the "
+               "extensions .sr, .vcd, .lgc, .bin, or the format with -O (sr, vcd, lgc or binary)";
         QTest::newRow("an unknown option") << QStringList{"--scna"} << "Unknown option 'scna'";
     }
     void usageErrors() {
@@ -89,6 +113,30 @@ class CliTest : public QObject {
         QVERIFY2(run.err.contains(said.toUtf8()), run.err.constData());
         QVERIFY(run.err.contains("Try 'tarvik-cli --help'"));
         QVERIFY(run.out.isEmpty());
+        if (const qsizetype o = arguments.indexOf(QStringLiteral("-o")); o >= 0)
+            QVERIFY(!QFile::exists(arguments[o + 1]));
+    }
+
+    // sigrok-cli's counts and times: a bare time is milliseconds.
+    void countsAndTimesAsSigrokCliReadsThem_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("samples");
+        QTest::newRow("100 ms at 100 kHz")
+            << QStringList{"--samplerate", "100k", "--time", "100"} << QByteArray("10,000");
+        QTest::newRow("1 s at 100 kHz")
+            << QStringList{"--samplerate", "100k", "--time", "1s"} << QByteArray("100,000");
+        QTest::newRow("20ms at 1 MHz")
+            << QStringList{"--samplerate", "1M", "--time", "20ms"} << QByteArray("20,000");
+        QTest::newRow("3k samples") << QStringList{"--samples", "3k"} << QByteArray("3,000");
+        QTest::newRow("1.5m samples, status only")
+            << QStringList{"--samples", "1.5m", "-C", "S7,S6"} << QByteArray("1,500,000");
+    }
+    void countsAndTimesAsSigrokCliReadsThem() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, samples);
+        const Run run = cli(QStringList{"--scan", "--via", "simulated", "--show"} + arguments);
+        QVERIFY2(run.status == 0, run.err.constData());
+        QVERIFY2(run.out.startsWith("Samples      " + samples + "\n"), run.out.constData());
     }
 
     void helpAndVersion() {
@@ -118,19 +166,29 @@ class CliTest : public QObject {
         rows.removeIf([](const QByteArray& row) { return row.startsWith("logic"); }); // types
         QCOMPARE(rows.size(), 20000);
         int wrong = 0;
-        // sigrok puts the lines in the order of their channels: S3 ... S7, D0 ... D7.
+        // The columns in the order of -C, which is the window's.
         for (int k = 0; k < rows.size(); ++k) {
             const unsigned status = simulated::statusAt(k);
             const unsigned data = simulated::dataAt(k);
             QByteArray expected;
-            for (int bit = 3; bit <= 7; ++bit)
+            for (int bit = 7; bit >= 3; --bit)
                 expected += (status >> bit & 1) ? "1," : "0,";
-            for (int bit = 0; bit <= 7; ++bit)
+            for (int bit = 7; bit >= 0; --bit)
                 expected += (data >> bit & 1) ? "1," : "0,";
             expected.chop(1);
             wrong += rows[k].trimmed() != expected;
         }
         QCOMPARE(wrong, 0);
+
+        // Two status lines: exactly those channels, one byte a sample.
+        const QString two = dir.filePath(QStringLiteral("two.sr"));
+        QCOMPARE(
+            cli({"--scan", "--via", "simulated", "--samples", "1000", "-C", "S3,S4", "-o", two})
+                .status,
+            0);
+        const QByteArray shown = sigrok({"-i", two, "--show"});
+        QVERIFY2(shown.contains("Channels: 2\n- S3: logic\n- S4: logic\nLogic unitsize: 1\n"),
+                 shown.constData());
     }
 
     // The simulated port answering at once is step k at sample k: given the
@@ -160,6 +218,18 @@ class CliTest : public QObject {
         const QByteArray rateLine = shown.mid(shown.indexOf("Samplerate: ")).split('\n').first();
         const double rate = rateLine.mid(12).toDouble();
         QVERIFY2(rate > 0 && rate < 1010e3, rateLine.constData());
+
+        // The data register alone, its line under the name the decoder takes,
+        // which travels through a conversion that gives the rate.
+        const QString renamed = dir.filePath(QStringLiteral("rx.sr"));
+        const QString renamedTimed = dir.filePath(QStringLiteral("rx-1M.sr"));
+        const Run rx = cli(
+            {"--scan", "--via", "simulated", "--samples", "100k", "-C", "D0=RX", "-o", renamed});
+        QVERIFY2(rx.status == 0, rx.err.constData());
+        QCOMPARE(cli({"-i", renamed, "--samplerate", "1M", "-o", renamedTimed}).status, 0);
+        const QByteArray decoded =
+            sigrok({"-i", renamedTimed, "-P", "uart:rx=RX:baudrate=62500", "-B", "uart=rx"});
+        QVERIFY2(decoded.contains("Tarvik simulated port"), decoded.constData());
     }
 
     // A schedule is reported and carried into the file as its rate; one

@@ -142,6 +142,25 @@ QByteArray readAll(SampleSource& source) {
     return pairs;
 }
 
+// A sample of all thirteen lines as a session packs it: S7 on bit 0 ... D0
+// on bit 12, low byte first.
+QByteArray unitOf(std::uint8_t status, std::uint8_t data) {
+    unsigned unit = 0;
+    for (int k = 0; k < 5; ++k)
+        unit |= (status >> (7 - k) & 1U) << k;
+    for (int k = 0; k < 8; ++k)
+        unit |= (data >> (7 - k) & 1U) << (5 + k);
+    const char bytes[] = {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    return QByteArray(bytes, 2);
+}
+
+// The pairs as a session keeps them: status bits 2 ... 0 are no lines.
+QByteArray linesOnly(QByteArray pairs) {
+    for (qsizetype k = 0; k < pairs.size(); k += 2)
+        pairs[k] = static_cast<char>(pairs[k] & 0xF8);
+    return pairs;
+}
+
 QByteArray randomBytes(qsizetype size) {
     QByteArray bytes(size, Qt::Uninitialized);
     QRandomGenerator random(21);
@@ -195,9 +214,11 @@ class CaptureFilesTest : public QObject {
         QTest::addColumn<QStringList>("chunks"); // as membersOf() gives them
         QTest::addColumn<QString>("wrong");
         const QByteArray noise = randomBytes(2 * 2'100'000);
-        QTest::newRow("noise over two chunks, stored")
+        // Noise in the status bytes' bits 2 ... 0, which are no lines, is
+        // not kept: the units' three empty bits let deflate shrink them.
+        QTest::newRow("noise over two chunks")
             << noise << false << 0
-            << QStringList{"logic-1-1 stored 4194304", "logic-1-2 stored 5696"} << "";
+            << QStringList{"logic-1-1 deflated 4194304", "logic-1-2 deflated 5696"} << "";
         QTest::newRow("counting, deflated")
             << countingBytes(2 * 2'100'000) << false << 0
             << QStringList{"logic-1-1 deflated 4194304", "logic-1-2 deflated 5696"} << "";
@@ -235,21 +256,29 @@ class CaptureFilesTest : public QObject {
         const QString session = path(QStringLiteral("back.sr"));
         QVERIFY(writeFile(session, written.data()));
 
-        // The metadata follows the samples, whose count it needs.
-        const QByteArray metadata =
-            metadataWith(OurProbes).replace("1 MHz", "723.456 kHz") + "\n[tarvik]\ntrigger=S6=f\n";
+        // The metadata follows the samples, whose count it needs: the lines
+        // in the window's order, S7 first.
+        const QByteArray metadata("[device 1]\ncapturefile=logic-1\ntotal probes=13\n"
+                                  "samplerate=723.456 kHz\ntotal analog=0\n"
+                                  "probe1=S7\nprobe2=S6\nprobe3=S5\nprobe4=S4\nprobe5=S3\n"
+                                  "probe6=D7\nprobe7=D6\nprobe8=D5\nprobe9=D4\nprobe10=D3\n"
+                                  "probe11=D2\nprobe12=D1\nprobe13=D0\nunitsize=2\n\n[tarvik]\n"
+                                  "lines=S7,S6,S5,S4,S3,D7,D6,D5,D4,D3,D2,D1,D0\ntrigger=S6=f\n");
         QCOMPARE(membersOf(session),
                  QStringList{"version stored 1"} + chunks +
                      QStringList{QStringLiteral("metadata stored %1").arg(metadata.size())});
         QCOMPARE(readMember(session, "version"), QByteArray("2"));
         QCOMPARE(readMember(session, "metadata"), metadata);
+        // S7 is bit 0 of the unit and D0 bit 12.
+        QCOMPARE(readMember(session, "logic-1-1").left(2),
+                 unitOf(quint8(pairs[0]), quint8(pairs[1])));
         QString whyNot;
         std::unique_ptr<SampleSource> read = OpenCaptureFile(session, &whyNot);
         QVERIFY2(read, qPrintable(whyNot));
         QCOMPARE(read->facts().sampleCount, count);
         QCOMPARE(read->facts().sampleRate, 723456.0);
         QCOMPARE(read->facts().trigger, QStringLiteral("S6=f"));
-        QVERIFY(readAll(*read) == pairs);
+        QVERIFY(readAll(*read) == linesOnly(pairs));
     }
 
     void capturesReadBackAsWritten() {
@@ -261,7 +290,7 @@ class CaptureFilesTest : public QObject {
         const QString again = path(QStringLiteral("again.lgc"));
         QCOMPARE(ConvertCaptureFile(lgc, session, CaptureFormat::Sr, 0), QString());
         QCOMPARE(ConvertCaptureFile(session, again, CaptureFormat::Lgc, 0), QString());
-        QVERIFY(readFile(again) == pairs);
+        QVERIFY(readFile(again) == linesOnly(pairs));
         QString whyNot;
         std::unique_ptr<SampleSource> read = OpenCaptureFile(session, &whyNot);
         QCOMPARE(read->facts().sampleRate, 0.0);
@@ -287,7 +316,7 @@ class CaptureFilesTest : public QObject {
         read = OpenCaptureFile(older, &whyNot);
         QVERIFY2(read, qPrintable(whyNot));
         QCOMPARE(read->facts().sampleCount, 5'000);
-        QVERIFY(readAll(*read) == pairs.left(10'000));
+        QVERIFY(readAll(*read) == linesOnly(pairs.left(10'000)));
     }
 
     void zipRecordsTakeZip64WhereNumbersOverflow_data() {
@@ -383,6 +412,38 @@ class CaptureFilesTest : public QObject {
         zip_discard(read);
     }
 
+    // A choice of lines is packed into units just wide enough, named as
+    // chosen, and read back with the other lines low; a session written
+    // before lines were chosen (all thirteen on their register bits) still
+    // reads, S7 first.
+    void sessionsHoldTheChosenLines() {
+        QString why;
+        Samples chosen(QByteArray("\x08\x00\x00\x01\xF7\xFE", 6),
+                       {3, 1e6, {}, -1, *ChannelLayout::parse(QStringLiteral("S3,D0=RX"), &why)});
+        const QString session = path(QStringLiteral("chosen.sr"));
+        QCOMPARE(WriteCaptureFile(session, CaptureFormat::Sr, chosen.source), QString());
+        const QByteArray metadata = readMember(session, "metadata");
+        QVERIFY2(metadata.contains("total probes=2\n") &&
+                     metadata.contains("probe1=S3\nprobe2=RX\nunitsize=1\n") &&
+                     metadata.contains("lines=S3,D0\n"),
+                 metadata.constData());
+        QCOMPARE(readMember(session, "logic-1-1"), QByteArray("\x01\x02\x00", 3));
+        std::unique_ptr<SampleSource> read = OpenCaptureFile(session, &why);
+        QVERIFY2(read, qPrintable(why));
+        QCOMPARE(read->facts().channels.lines().size(), 2U);
+        QCOMPARE(read->facts().channels.lines()[1].name, QStringLiteral("RX"));
+        QCOMPARE(readAll(*read), QByteArray("\x08\x00\x00\x01\x00\x00", 6));
+
+        QVERIFY(writeZip(path(QStringLiteral("old.sr")),
+                         {{"version", "2"},
+                          {"metadata", metadataWith(OurProbes)},
+                          {"logic-1", QByteArray("\xF8\x01\x08\x80", 4)}}));
+        read = OpenCaptureFile(path(QStringLiteral("old.sr")), &why);
+        QVERIFY2(read, qPrintable(why));
+        QVERIFY(read->facts().channels.packed() == ChannelLayout::all());
+        QCOMPARE(readAll(*read), QByteArray("\xF8\x01\x08\x80", 4));
+    }
+
     void noCaptureIsRefusedAndNothingWritten_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes"); // empty: made by the row's zip
@@ -421,21 +482,24 @@ class CaptureFilesTest : public QObject {
                                                  "probe13=12\nprobe14=13\nprobe15=14\n"
                                                  "probe16=15\n")},
                        {"logic-1-1", logic}})
-            << "its channels are not";
-        QTest::newRow("our names on other bits")
-            << "shifted.sr"
+            << "its channel 0 is no printer port line";
+        QTest::newRow("a line twice")
+            << "twice.sr"
             << zipped({{"version", "2"},
-                       {"metadata", metadataWith("probe1=S7\nprobe2=S6\nprobe3=S5\nprobe4=S4\n"
-                                                 "probe5=S3\nprobe6=D7\nprobe7=D6\nprobe8=D5\n"
-                                                 "probe9=D4\nprobe10=D3\nprobe11=D2\n"
-                                                 "probe12=D1\nprobe13=D0\n")},
+                       {"metadata", metadataWith("probe1=S7\nprobe2=S6\nprobe3=S7\n")},
                        {"logic-1-1", logic}})
-            << "its channels are not";
+            << "it holds the line S7 twice";
+        QTest::newRow("renamed lines without their lines")
+            << "renamed.sr"
+            << zipped({{"version", "2"},
+                       {"metadata", metadataWith("probe1=RX\n", "1")},
+                       {"logic-1-1", logic}})
+            << "its channel RX is no printer port line";
         QTest::newRow("one-byte units") << "unit1.sr"
                                         << zipped({{"version", "2"},
                                                    {"metadata", metadataWith(OurProbes, "1")},
                                                    {"logic-1-1", logic}})
-                                        << "its unit size is 1, not 2";
+                                        << "its channel 9 lies outside its units";
         QTest::newRow("analog channels")
             << "analog.sr"
             << zipped({{"version", "2"},
@@ -447,7 +511,7 @@ class CaptureFilesTest : public QObject {
                                                    {"metadata", metadataWith(OurProbes)},
                                                    {"logic-1-1", logic},
                                                    {"logic-1-2", "abc"}})
-                                        << "odd number of bytes";
+                                        << "ends in the middle of a sample";
         QTest::newRow("logic data longer than the directory says")
             << "longer.sr"
             << understated(zipped({{"version", "2"},

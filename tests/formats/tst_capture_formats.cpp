@@ -39,6 +39,8 @@ class CaptureFormatsTest : public QObject {
         QTest::newRow("two points") << "1.2.3k" << 0.0;
         QTest::newRow("exponent") << "1e6" << 0.0;
         QTest::newRow("below 1 Hz") << "0.5" << 0.0;
+        QTest::newRow("a fraction of a hertz") << "1.5" << 0.0;
+        QTest::newRow("a fraction of a hertz in k") << "1.0005k" << 0.0;
         QTest::newRow("beyond 1 THz") << "1001G" << 0.0;
     }
     void ratesAreReadAsSigrokCliReadsThem() {
@@ -82,6 +84,7 @@ class CaptureFormatsTest : public QObject {
         QCOMPARE(captureFormatForName("b.Vcd"), CaptureFormat::Vcd);
         QCOMPARE(captureFormatForName("b.sr"), CaptureFormat::Sr);
         QCOMPARE(captureFormatForName("b.bin"), CaptureFormat::Binary);
+        QVERIFY(!captureFormatForName("capture.csv"));
         QCOMPARE(captureFormatForName("lgc"), CaptureFormat::Sr);
         QCOMPARE(captureFormatForName("v.lgc/capture"), CaptureFormat::Sr);
     }
