@@ -142,13 +142,14 @@ void BM_StreamCaptureNoDisplay(benchmark::State& state) {
     SystemCaptureClock clock;
     const std::atomic<bool> stop = false;
     for (auto _ : state) {
-        CapturePipeline pipeline(256, [](BlockSource& source, const std::atomic<bool>&) {
-            QFile sink(QStringLiteral("/dev/null"));
-            sink.open(QIODevice::WriteOnly);
-            return writeLgc(sink, source);
-        });
-        pipeline.capture(port, request, ChannelLayout::all(), observer, clock, stop);
-        pipeline.finish(request, true);
+        CapturePipeline pipeline(request, ChannelLayout::all(), 256,
+                                 [](BlockSource& source, const std::atomic<bool>&) {
+                                     QFile sink(QStringLiteral("/dev/null"));
+                                     sink.open(QIODevice::WriteOnly);
+                                     return writeLgc(sink, source);
+                                 });
+        pipeline.capture(port, observer, clock, stop);
+        pipeline.finish(true);
     }
     reportPerSample(state);
 }

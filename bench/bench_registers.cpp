@@ -45,14 +45,15 @@ void BM_SamplesPerSecond(benchmark::State& state) {
         CaptureRequest request;
         request.samples = 200'000;
         request.registers = registers;
-        CapturePipeline pipeline(256, [](BlockSource& source, const std::atomic<bool>&) {
-            QFile sink(QStringLiteral("/dev/null"));
-            sink.open(QIODevice::WriteOnly);
-            return writeLgc(sink, source);
-        });
-        pipeline.capture(port, request, ChannelLayout::all(), quiet, clock, stop);
+        CapturePipeline pipeline(request, ChannelLayout::all(), 256,
+                                 [](BlockSource& source, const std::atomic<bool>&) {
+                                     QFile sink(QStringLiteral("/dev/null"));
+                                     sink.open(QIODevice::WriteOnly);
+                                     return writeLgc(sink, source);
+                                 });
+        pipeline.capture(port, quiet, clock, stop);
         rate = pipeline.timing().meanRate();
-        pipeline.finish(request, true);
+        pipeline.finish(true);
     }
     state.counters["samples_per_s"] = rate;
 }

@@ -73,12 +73,12 @@ void capture(StampingPort& port, double rate, std::int64_t samples, CaptureTimin
     CaptureRequest request;
     request.samples = samples;
     request.sampleRate = rate;
-    CapturePipeline pipeline(BlocksInFlight, write);
+    CapturePipeline pipeline(request, ChannelLayout::all(), BlocksInFlight, write);
     SystemCaptureClock clock;
     const std::atomic<bool> stop = false;
-    pipeline.capture(port, request, ChannelLayout::all(), quiet, clock, stop);
+    pipeline.capture(port, quiet, clock, stop);
     timing = pipeline.timing();
-    pipeline.finish(request, true);
+    pipeline.finish(true);
     port.reads.erase(port.reads.begin(), port.reads.end() - samples);
 }
 

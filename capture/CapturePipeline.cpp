@@ -2,8 +2,10 @@
 
 namespace tarvik {
 
-CapturePipeline::CapturePipeline(std::int32_t blocksInFlight, Writer writer)
-    : blocks_(blocksInFlight, SamplesPerStamp), source_(blocks_) {
+CapturePipeline::CapturePipeline(const CaptureRequest& request, const ChannelLayout& channels,
+                                 std::int32_t blocksInFlight, Writer writer)
+    : request_(request), blocks_(blocksInFlight, SamplesPerStamp), source_(blocks_) {
+    source_.setFacts({0, request.sampleRate, request.trigger.text(), -1, channels});
     writer_ = std::thread([this, writer = std::move(writer)] {
         writerError_ = writer(source_, keep_);
         if (!writerError_.isEmpty())
@@ -17,21 +19,20 @@ CapturePipeline::CapturePipeline(std::int32_t blocksInFlight, Writer writer)
 
 CapturePipeline::~CapturePipeline() {
     if (writer_.joinable())
-        finish({}, false);
+        finish(false);
 }
 
-StreamEnd CapturePipeline::capture(PortDevice& port, const CaptureRequest& request,
-                                   const ChannelLayout& channels, CaptureObserver& observer,
-                                   CaptureClock& clock, const std::atomic<bool>& stop) {
-    channels_ = channels;
-    source_.setFacts({0, request.sampleRate, request.trigger.text(), -1, channels});
-    return StreamCapture(port, request, source_, blocks_, observer, timing_, clock, stop);
+StreamEnd CapturePipeline::capture(PortDevice& port, CaptureObserver& observer, CaptureClock& clock,
+                                   const std::atomic<bool>& stop) {
+    return StreamCapture(port, request_, source_, blocks_, observer, timing_, clock, stop);
 }
 
-QString CapturePipeline::finish(const CaptureRequest& request, bool keep) {
-    source_.setFacts({timing_.samples,
-                      request.sampleRate > 0.0 ? request.sampleRate : timing_.meanRate(),
-                      request.trigger.text(), timing_.triggerSample, channels_});
+QString CapturePipeline::finish(bool keep) {
+    CaptureFacts facts = source_.facts();
+    facts.sampleCount = timing_.samples;
+    facts.sampleRate = request_.sampleRate > 0.0 ? request_.sampleRate : timing_.meanRate();
+    facts.triggerSample = timing_.triggerSample;
+    source_.setFacts(facts);
     keep_ = keep;
     blocks_.close();
     writer_.join();

@@ -21,31 +21,32 @@ class CapturePipeline {
     // Returns empty on success, otherwise what went wrong.
     using Writer = std::function<QString(BlockSource& source, const std::atomic<bool>& keep)>;
 
-    // Starts the writer. The blocks between the two hold blocksInFlight times
-    // SamplesPerStamp samples, all allocated now.
-    CapturePipeline(std::int32_t blocksInFlight, Writer writer);
+    // Starts the writer for a capture as asked, showing the lines of the
+    // layout, which the writer knows before the first sample. The blocks
+    // between the two hold blocksInFlight times SamplesPerStamp samples, all
+    // allocated now.
+    CapturePipeline(const CaptureRequest& request, const ChannelLayout& channels,
+                    std::int32_t blocksInFlight, Writer writer);
     ~CapturePipeline();
     CapturePipeline(const CapturePipeline&) = delete;
     CapturePipeline& operator=(const CapturePipeline&) = delete;
 
-    // Captures as StreamCapture does, handing the blocks to the writer, which
-    // shows the lines of the layout.
-    StreamEnd capture(PortDevice& port, const CaptureRequest& request,
-                      const ChannelLayout& channels, CaptureObserver& observer, CaptureClock& clock,
+    // Captures as StreamCapture does, handing the blocks to the writer.
+    StreamEnd capture(PortDevice& port, CaptureObserver& observer, CaptureClock& clock,
                       const std::atomic<bool>& stop);
     const CaptureTiming& timing() const { return timing_; }
 
     // Tells the writer what the capture was (its count, its rate: the one
-    // asked for, or else the one measured, and its trigger) and whether to
-    // keep what it wrote, and waits for it to end. Empty when it wrote
-    // everything, otherwise what went wrong.
-    QString finish(const CaptureRequest& request, bool keep);
+    // asked for, or else the one measured, and its trigger's sample) and
+    // whether to keep what it wrote, and waits for it to end. Empty when it
+    // wrote everything, otherwise what went wrong.
+    QString finish(bool keep);
 
   private:
+    const CaptureRequest request_;
     SampleBlocks blocks_;
     BlockSource source_;
     CaptureTiming timing_;
-    ChannelLayout channels_ = ChannelLayout::all();
     std::atomic<bool> keep_ = false;
     QString writerError_;
     std::thread writer_;

@@ -180,7 +180,7 @@ int runScan(const CliOptions& options) {
     }
 
     const CaptureRequest request = requestFor(options);
-    CapturePipeline pipeline(BlocksInFlight,
+    CapturePipeline pipeline(request, options.channels, BlocksInFlight,
                              [&](BlockSource& source, const std::atomic<bool>& keep) {
                                  return writeSamples(route, options, format, source, spool, keep);
                              });
@@ -188,7 +188,7 @@ int runScan(const CliOptions& options) {
     {
         TerminalProgress progress(stderr, request, options.quiet);
         SystemCaptureClock clock;
-        end = pipeline.capture(port, request, options.channels, progress, clock, stopFlag());
+        end = pipeline.capture(port, progress, clock, stopFlag());
     }
     port.close();
     if (end == StreamEnd::Stopped && options.continuous)
@@ -196,9 +196,8 @@ int runScan(const CliOptions& options) {
     const CaptureTiming& timing = pipeline.timing();
     const bool kept = end == StreamEnd::Complete || end == StreamEnd::WriterBehind ||
                       (end == StreamEnd::Stopped && options.continuous);
-    const QString written =
-        pipeline.finish(request, kept && (format.fixedSampleCount == 0 ||
-                                          timing.samples == format.fixedSampleCount));
+    const QString written = pipeline.finish(
+        kept && (format.fixedSampleCount == 0 || timing.samples == format.fixedSampleCount));
     const CaptureFacts facts{timing.samples,
                              options.scheduleRate > 0.0 ? options.scheduleRate : timing.meanRate(),
                              options.trigger.text(), timing.triggerSample, options.channels};

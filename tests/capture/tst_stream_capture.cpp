@@ -80,19 +80,20 @@ Captured capture(PortDevice& port, const CaptureRequest& request, CaptureObserve
                  bool reading = true) {
     Captured result;
     std::atomic<bool> startReading = reading;
-    CapturePipeline pipeline(blocks, [&](BlockSource& source, const std::atomic<bool>&) {
-        startReading.wait(false);
-        std::vector<std::uint8_t> pairs(8192 * BytesPerSample);
-        for (std::int64_t got; (got = source.read(pairs.data(), 8192)) > 0;)
-            result.bytes.append(reinterpret_cast<const char*>(pairs.data()), got * 2);
-        result.facts = source.facts();
-        return QString();
-    });
-    result.end = pipeline.capture(port, request, ChannelLayout::all(), observer, clock, stop);
+    CapturePipeline pipeline(
+        request, ChannelLayout::all(), blocks, [&](BlockSource& source, const std::atomic<bool>&) {
+            startReading.wait(false);
+            std::vector<std::uint8_t> pairs(8192 * BytesPerSample);
+            for (std::int64_t got; (got = source.read(pairs.data(), 8192)) > 0;)
+                result.bytes.append(reinterpret_cast<const char*>(pairs.data()), got * 2);
+            result.facts = source.facts();
+            return QString();
+        });
+    result.end = pipeline.capture(port, observer, clock, stop);
     result.timing = pipeline.timing();
     startReading = true;
     startReading.notify_all();
-    pipeline.finish(request, true);
+    pipeline.finish(true);
     return result;
 }
 

@@ -104,6 +104,36 @@ class CliTest : public QObject {
             << "'capture.csv' names no format this program writes: give the output one of the "
                "extensions .sr, .vcd, .lgc, .bin, or the format with -O (sr, vcd, lgc or binary)";
         QTest::newRow("an unknown option") << QStringList{"--scna"} << "Unknown option 'scna'";
+        QTest::newRow("a wait of no time")
+            << QStringList{"--scan", "-t", "D0=r", "--wait", "0", "--show"} << "--wait takes";
+        QTest::newRow("a time that makes no sample")
+            << QStringList{"--scan", "--samplerate", "10", "--time", "1", "--show"}
+            << "--time takes";
+        QTest::newRow("a port for a file")
+            << QStringList{"-i", "a.lgc", "--port", "parport1", "--show"} << "--port is for --scan";
+        QTest::newRow("a session to a pipe")
+            << QStringList{"--scan", "-o", "-"} << "standard output takes only";
+        QTest::newRow("a .lgc to a pipe")
+            << QStringList{"--scan", "-O", "lgc", "-o", "-"} << "standard output takes only";
+        QTest::newRow("a dump to a pipe without its time scale")
+            << QStringList{"--scan", "-O", "vcd", "-o", "-"} << "needs --samplerate";
+        QTest::newRow("a description into the stream")
+            << QStringList{"--scan", "-O", "binary", "-o", "-", "--show"}
+            << "--show prints to standard output";
+        QTest::newRow("a .lgc until stopped")
+            << QStringList{"--scan", "--continuous", "-o", "x.lgc"} << "holds exactly 2,048,000";
+        QTest::newRow("a count until stopped")
+            << QStringList{"--scan", "--continuous", "--samples", "5", "--show"}
+            << "--continuous is for --scan, in place of --samples";
+        QTest::newRow("samples before no trigger")
+            << QStringList{"--scan", "--pretrigger", "10", "--show"} << "is for --trigger";
+        QTest::newRow("more before the trigger than in all")
+            << QStringList{"--scan", "-t",           "D0=r", "--samples",
+                           "10",     "--pretrigger", "10",   "--show"}
+            << "--pretrigger takes";
+        QTest::newRow("a ratio of everything")
+            << QStringList{"--scan", "-t", "D0=r", "-c", "captureratio=100", "--show"}
+            << "captureratio takes";
     }
     void usageErrors() {
         QFETCH(QStringList, arguments);
@@ -330,9 +360,28 @@ class CliTest : public QObject {
         QVERIFY(!QFile::exists(never));
     }
 
-    // Ctrl-C ends a long capture at once and leaves no file behind, neither
-    // the output nor the samples waiting beside it or in the temporary folder.
-    void ctrlCLeavesNothing() {
+    // Ctrl-C, SIGTERM and SIGHUP end a capture at once and leave no file
+    // behind, neither the output nor the samples waiting for it, however slow
+    // the schedule; a capture until stopped keeps what it took instead.
+    void signalsEndACapture_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        const QStringList fast{"--samples", "100000000"};
+        const QStringList slow{"--samplerate", "100", "--samples", "6000", "-O", "vcd"};
+        QTest::newRow("Ctrl-C") << SIGINT << fast << 130;
+        QTest::newRow("SIGTERM") << SIGTERM << fast << 128 + SIGTERM;
+        QTest::newRow("SIGHUP") << SIGHUP << fast << 128 + SIGHUP;
+        QTest::newRow("Ctrl-C between samples at 100 Hz") << SIGINT << slow << 130;
+        QTest::newRow("Ctrl-C awaiting a trigger")
+            << SIGINT << QStringList{"-t", "D3=r,D1=1"} << 130;
+        QTest::newRow("Ctrl-C until stopped") << SIGINT << QStringList{"--continuous"} << 0;
+        QTest::newRow("SIGHUP until stopped") << SIGHUP << QStringList{"--continuous"} << 0;
+    }
+    void signalsEndACapture() {
+        QFETCH(int, signal);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
         QTemporaryDir dir;
         QTemporaryDir temporary;
         const QString file = dir.filePath(QStringLiteral("long.sr"));
@@ -342,15 +391,77 @@ class CliTest : public QObject {
         env.insert(QStringLiteral("TMPDIR"), temporary.path());
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(TARVIK_CLI),
-                      {"--scan", "--via", "simulated", "--samples", "100000000", "-o", file});
+                      QStringList{"--scan", "--via", "simulated", "-o", file} + arguments);
         QVERIFY(process.waitForStarted());
         QTest::qWait(500);
-        ::kill(pid_t(process.processId()), SIGINT);
-        QVERIFY(process.waitForFinished(2000));
-        QCOMPARE(process.exitCode(), 130);
+        ::kill(pid_t(process.processId()), signal);
+        QVERIFY(process.waitForFinished(10'000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), status);
         const auto files = QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden;
-        QCOMPARE(QDir(dir.path()).entryList(files), QStringList());
         QCOMPARE(QDir(temporary.path()).entryList(files), QStringList());
+        if (status != 0) {
+            QCOMPARE(QDir(dir.path()).entryList(files), QStringList());
+            return;
+        }
+        QCOMPARE(QDir(dir.path()).entryList(files), QStringList{"long.sr"});
+        const Run shown = cli({"-i", file, "--show"});
+        QVERIFY2(shown.status == 0 && shown.out.startsWith("Samples      "), shown.out.constData());
+    }
+
+    // The samples before the trigger: sample 100 of the file is the first at
+    // which it holds (the frame mark's first rising edge, step 256), and
+    // the file says so; the progress line stays off a stream that is no
+    // terminal.
+    void samplesBeforeTheTrigger() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("before.bin"));
+        const Run run = cli({"--scan", "--via", "simulated", "-t", "D3=r", "--pretrigger", "100",
+                             "--samples", "1000", "-o", file});
+        QVERIFY2(run.status == 0, run.err.constData());
+        QVERIFY(!run.err.contains("\033["));
+        QVERIFY2(run.err.contains("held at sample 100"), run.err.constData());
+        QFile capture(file);
+        QVERIFY(capture.open(QIODevice::ReadOnly));
+        const QByteArray bytes = capture.readAll();
+        QCOMPARE(bytes.size(), 2000);
+        for (int k = 0; k < 1000; ++k) {
+            QCOMPARE(quint8(bytes[2 * k]), simulated::statusAt(156 + k));
+            QCOMPARE(quint8(bytes[2 * k + 1]), simulated::dataAt(156 + k));
+        }
+        const QString session = dir.filePath(QStringLiteral("before.sr"));
+        QCOMPARE(cli({"--scan", "--via", "simulated", "-t", "D3=r", "-c", "captureratio=10",
+                      "--samples", "1000", "-o", session})
+                     .status,
+                 0);
+        QVERIFY(cli({"-i", session, "--show"}).out.contains("Held at      sample 100\n"));
+    }
+
+    // A stream to standard output: the same samples as a file gets, and a
+    // reader that goes away ends the capture at once, without a word.
+    void streamsToStandardOutput() {
+        const Run binary =
+            cli({"--scan", "--via", "simulated", "--samples", "3000", "-O", "binary", "-o", "-"});
+        QCOMPARE(binary.status, 0);
+        QCOMPARE(binary.out.size(), 6000);
+        for (int k = 0; k < 3000; ++k)
+            QCOMPARE(quint8(binary.out[2 * k + 1]), simulated::dataAt(k));
+        const Run vcd = cli({"--scan", "--via", "simulated", "--samples", "3000", "--samplerate",
+                             "1M", "-O", "vcd", "-o", "-"},
+                            {"TARVIK_SIMULATED_RATE=1M"});
+        QCOMPARE(vcd.status, 0);
+        QVERIFY(vcd.out.startsWith("$version Tarvik"));
+
+        QProcess capture;
+        QProcess head;
+        capture.setStandardOutputProcess(&head);
+        capture.start(QStringLiteral(TARVIK_CLI),
+                      {"--scan", "--via", "simulated", "--continuous", "-O", "binary", "-o", "-"});
+        head.start(QStringLiteral("head"), {"-c", "1000"});
+        QVERIFY(head.waitForFinished(10'000));
+        QCOMPARE(head.readAllStandardOutput().size(), 1000);
+        QVERIFY(capture.waitForFinished(10'000));
+        QCOMPARE(capture.readAllStandardError(), QByteArray());
     }
 };
 
