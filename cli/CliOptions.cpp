@@ -33,8 +33,19 @@ const char* Description =
     "  tarvik-cli -i capture.lgc --samplerate 1M -o capture.vcd\n"
     "                                             convert, giving the rate a .lgc lacks\n"
     "  tarvik-cli -i capture.sr --show            describe a file\n"
+    "  tarvik-cli --scan -t S6=f -c captureratio=10 -o glitch.sr\n"
+    "                                             keep 10% from before the trigger\n"
     "\n"
-    "Exit status: 0 done, 1 failed, 2 usage error, 130 stopped by Ctrl-C.";
+    "Live, decoded while the capture runs, until Ctrl-C:\n"
+    "  tarvik-cli --scan --continuous --samplerate 100k -O vcd -o - |\n"
+    "    sigrok-cli -I vcd -i - -P uart:rx=D0:baudrate=9600 -A uart\n"
+    "  tarvik-cli --scan --continuous --samplerate 100k -O binary -o - |\n"
+    "    sigrok-cli -I binary:numchannels=16:samplerate=100000 -i - -C 8=D0,9=D1 \\\n"
+    "      -P uart:rx=D0:baudrate=9600 -A uart\n"
+    "(in the binary stream S7 ... S3 are sigrok's channels 7 ... 3, D7 ... D0 its 15 ... 8)\n"
+    "\n"
+    "Exit status: 0 done (also when --continuous is stopped), 1 failed, 2 usage error,\n"
+    "130 stopped by Ctrl-C (143 SIGTERM, 129 SIGHUP).";
 
 // A reason the command line cannot be run, thrown from the step that finds it.
 struct UsageProblem {

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstring>
 
 namespace tarvik {
@@ -43,6 +44,15 @@ QString viaOption(const PortLibraryFile& library) {
     return std::strcmp(library.fileName, Win95IoLibrary.fileName) == 0
                ? QStringLiteral("--via win95io")
                : QStringLiteral("--via inpout32");
+}
+
+// No more blocks than the capture fills: each is made and touched before the
+// capture starts, which a slow or emulated machine takes its time over.
+std::int32_t blocksInFlight(const CaptureRequest& request) {
+    if (request.continuous)
+        return BlocksInFlight;
+    return std::int32_t(
+        std::min<std::int64_t>(BlocksInFlight, request.samples / SamplesPerStamp + 2));
 }
 
 CaptureRequest requestFor(const CliOptions& options) {
@@ -180,7 +190,7 @@ int runScan(const CliOptions& options) {
     }
 
     const CaptureRequest request = requestFor(options);
-    CapturePipeline pipeline(request, options.channels, BlocksInFlight,
+    CapturePipeline pipeline(request, options.channels, blocksInFlight(request),
                              [&](BlockSource& source, const std::atomic<bool>& keep) {
                                  return writeSamples(route, options, format, source, spool, keep);
                              });
