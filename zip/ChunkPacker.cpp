@@ -97,9 +97,19 @@ class ChunkPacker::Deflater {
         stream_.next_out = reinterpret_cast<Bytef*>(room_.data());
         stream_.avail_out = static_cast<uInt>(room_.size());
         const qsizetype probe = std::min(ProbeBytes, piece.size);
-        if (run(probe) && stream_.total_out < stream_.total_in &&
-            (probe == piece.size || run(piece.size - probe)))
+        if (!run(probe) || stream_.total_out >= stream_.total_in)
+            return;
+        // Where matches shrink the start by little (noise on some lines,
+        // quiet others), coding the bytes alone keeps most of the gain at a
+        // fraction of the cost.
+        const bool fewMatches = stream_.total_out * 8 > stream_.total_in * 7;
+        if (fewMatches && deflateParams(&stream_, Level, Z_HUFFMAN_ONLY) != Z_OK)
+            return;
+        if ((probe == piece.size || run(piece.size - probe)) &&
+            stream_.total_out < stream_.total_in)
             piece.packed = room_.left(static_cast<qsizetype>(stream_.total_out));
+        if (fewMatches)
+            deflateParams(&stream_, Level, Z_DEFAULT_STRATEGY);
     }
 
   private:

@@ -119,6 +119,12 @@ TARVIK_PROBE_REFUSED='the kernel has no parallel port parport3|$known' $probe $l
   # The launcher finds the port in every spelling that tarvik-cli takes.
   capture cli1-win95io-dash 120 "$launcher --cli --scan --via win95io -port parport1 --samples $samples"
   capture cli1-win95io-joined 120 "$launcher --cli --scan --via win95io --port=parport1 --samples $samples"
+  # The samples a second of the status lines alone against all lines, where
+  # every read is an emulated bus access: reported, not judged.
+  for lines in S7,S6,S5,S4,S3 S7,S6,S5,S4,S3,D7,D6,D5,D4,D3,D2,D1,D0; do
+    echo "rates -C $lines: $(su tester -s /bin/sh -c "$cli --scan --port parport1 --samples 200000 \
+-C $lines --show 2>&1" | grep -o 'samples in [0-9.]* s: [0-9.]* [kM]*S/s')"
+  done
   # S6 never changes on QEMU's port. The capture, and its temporary file,
   # would go into a folder of their own, which must stay empty. The wait is
   # timed apart from starting the program, which is slow under emulation.

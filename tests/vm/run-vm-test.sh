@@ -107,7 +107,7 @@ boot() {
   sed -n 's/^file \(.*\)\.sr:$/\1/p' "$log.txt" | while read -r name; do
     sigrok_check "$log.txt" "$name"
   done
-  grep -E '^(accelerator|ports|tester|PASS|FAIL)' "$log.txt" || true
+  grep -E '^(accelerator|ports|tester|rates|PASS|FAIL)' "$log.txt" || true
   if [ "$status" -eq 124 ]; then
     echo "FAIL: the VM did not stop within $limit s"
     bad=1
@@ -122,7 +122,7 @@ boot() {
   if [ "$bad" -ne 0 ]; then
     echo "---- rest of the serial console ($log)"
     sed '/^file .*\.sr:$/,/^end of .*\.sr$/d' "$log.txt" |
-      grep -vE '^(accelerator|ports|tester|PASS|FAIL)' | tail -n 60
+      grep -vE '^(accelerator|ports|tester|rates|PASS|FAIL)' | tail -n 60
   fi
   return "$bad"
 }
