@@ -113,7 +113,8 @@ QString writeSamples(Route route, const CliOptions& options, const CaptureFormat
                : QStringLiteral("the capture could not be kept until it ends: %1").arg(wrong);
 }
 
-// The exit status for a capture that did not end as asked; 0 when it did.
+// The exit status for a capture that kept nothing; 0 when its samples are
+// kept, and said so when its writer cut it short.
 int captureFailure(StreamEnd end, const CliOptions& options, const CaptureTiming& timing,
                    const QString& written) {
     if (end == StreamEnd::Stopped && !options.continuous) {
@@ -124,16 +125,14 @@ int captureFailure(StreamEnd end, const CliOptions& options, const CaptureTiming
         return fail(QStringLiteral("the trigger %1 did not hold within %2 s; nothing was written")
                         .arg(options.trigger.text())
                         .arg(options.waitSeconds));
-    if (end == StreamEnd::WriterBehind)
-        return fail(QStringLiteral("the capture stopped after %L1 samples: the output was not "
-                                   "written as fast as the port was read, and the %L2 MB "
-                                   "between them were full. %3")
-                        .arg(timing.samples)
-                        .arg(BlocksInFlight * SamplesPerStamp * BytesPerSample / (1 << 20))
-                        .arg(written.isEmpty() ? QStringLiteral("The samples before it were kept.")
-                                               : QStringLiteral("Nothing was written.")));
     if (!written.isEmpty())
         return fail(written);
+    if (end == StreamEnd::WriterBehind)
+        fail(QStringLiteral("the capture stopped after %L1 samples: the output was not written as "
+                            "fast as the port was read, and the %L2 MB between them were full. "
+                            "The samples before it are kept.")
+                 .arg(timing.samples)
+                 .arg(BlocksInFlight * SamplesPerStamp * BytesPerSample / (1 << 20)));
     return 0;
 }
 
@@ -215,18 +214,17 @@ int runScan(const CliOptions& options) {
         return status;
 
     const QStringList timingLines = reportTiming(options, timing);
-    if (route != Route::Spool && !options.show)
-        return ExitDone;
-    CliOptions fromSpool = options;
-    if (route != Route::Spool)
-        fromSpool.outputFile.clear();
-    return deliver(
-        fromSpool, format.format,
-        [&]() -> std::unique_ptr<SampleSource> {
-            spool.seek(0);
-            return std::make_unique<RawSampleFile>(spool, facts);
-        },
-        timingLines);
+    const int status = route != Route::Spool
+                           ? ExitDone
+                           : deliver(
+                                 options, format.format,
+                                 [&]() -> std::unique_ptr<SampleSource> {
+                                     spool.seek(0);
+                                     return std::make_unique<RawSampleFile>(spool, facts);
+                                 },
+                                 timingLines);
+    // A capture cut short by its writer keeps its samples, and still failed.
+    return end == StreamEnd::WriterBehind && status == ExitDone ? ExitFailed : status;
 }
 
 } // namespace tarvik
