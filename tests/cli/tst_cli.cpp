@@ -409,6 +409,17 @@ class CliTest : public QObject {
         QVERIFY2(shown.status == 0 && shown.out.startsWith("Samples      "), shown.out.constData());
     }
 
+    // An output that cannot be written is refused before the port is
+    // touched: the trigger here would never hold, and no wait is given.
+    void outputIsCheckedBeforeThePort() {
+        QTemporaryDir dir;
+        const Run run = cli({"--scan", "--via", "simulated", "-t", "D3=r,D1=1", "-o",
+                             dir.filePath(QStringLiteral("typo/c.sr"))});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains("does not exist"), run.err.constData());
+        QVERIFY(!run.err.contains("trigger"));
+    }
+
     // The samples before the trigger: sample 100 of the file is the first at
     // which it holds (the frame mark's first rising edge, step 256), and
     // the file says so; the progress line stays off a stream that is no
