@@ -140,7 +140,7 @@ BENCHMARK(BM_PausesPerCapture)
     ->Arg(1)
     ->Arg(0)
     ->Arg(1)
-    ->Iterations(4)
+    ->Iterations(8)
     ->Unit(benchmark::kMillisecond);
 
 void BM_OnTime(benchmark::State& state) {

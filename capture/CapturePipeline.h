@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BlockSource.h"
+#include "ProcessorShare.h"
 #include "StreamCapture.h"
 
 #include <QString>
@@ -44,6 +45,8 @@ class CapturePipeline {
 
   private:
     const CaptureRequest request_;
+    // Made first, on the sampler's thread, before the writer starts.
+    ProcessorShare processors_;
     SampleBlocks blocks_;
     BlockSource source_;
     CaptureTiming timing_;

@@ -50,8 +50,8 @@ class SampleBlocks {
     std::unique_ptr<std::uint8_t[]> bytes_;
     std::unique_ptr<std::int32_t[]> counts_;
     // Blocks published and released so far; the difference is in the writer's
-    // hands or waiting for it. The close is a bit of the published count, so
-    // that a writer waiting for the count to change also wakes for it.
+    // hands or waiting for it. The close is a bit of the published count, read
+    // with it in one.
     static constexpr std::uint64_t ClosedBit = std::uint64_t{1} << 63;
     std::atomic<std::uint64_t> published_{0};
     std::atomic<std::uint64_t> released_{0};
