@@ -9,6 +9,8 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace tarvik {
 
@@ -24,23 +26,24 @@ static_assert(ChunkBytes % ChunkPacker::PieceBytes == 0 &&
 constexpr int ChunksAhead = 1;
 constexpr char SessionVersion[] = "2";
 
-// Reads up to `samples` samples into the buffer as the session's units,
-// fewer when the source ends, which `ended` then says; the number read, or -1
-// when the source fails.
-std::int64_t readPiece(SampleSource& source, const SessionUnits& units, QByteArray& buffer,
-                       std::int64_t samples, bool& ended) {
-    auto* pairs = reinterpret_cast<std::uint8_t*>(buffer.data());
-    std::int64_t filled = 0;
-    while (filled < samples && !ended) {
-        const std::int64_t got = source.read(pairs + filled * BytesPerSample,
-                                             std::min(SamplesPerBlock, samples - filled));
-        if (got < 0)
-            return -1;
-        ended = got == 0;
-        filled += got;
+// Reads up to a piece of the session's units into `piece`: `filled` bytes,
+// fewer when the source ends, which `ended` then says; the pairs are read
+// into `pairs` first and packed there. False when the source fails.
+bool readPiece(SampleSource& source, const SessionUnits& units, std::vector<std::uint8_t>& pairs,
+               std::uint8_t* piece, qsizetype& filled, bool& ended) {
+    const std::int64_t samples = ChunkPacker::PieceBytes / units.unitSize();
+    std::int64_t got = 0;
+    while (got < samples && !ended) {
+        const std::int64_t read = source.read(pairs.data() + got * BytesPerSample,
+                                              std::min(SamplesPerBlock, samples - got));
+        if (read < 0)
+            return false;
+        ended = read == 0;
+        got += read;
     }
-    buffer.truncate(units.pack(pairs, filled));
-    return filled;
+    filled = static_cast<qsizetype>(units.pack(pairs.data(), got));
+    std::memcpy(piece, pairs.data(), static_cast<std::size_t>(filled));
+    return true;
 }
 
 QByteArray chunkName(int k) {
@@ -58,33 +61,23 @@ QString writeSigrokSession(QIODevice& device, SampleSource& source) {
     // The lines are packed into the fewest bytes a unit, as the metadata
     // will say.
     const SessionUnits units = SessionUnits::forWriting(source.facts().channels);
-    const std::int64_t samplesPerChunk = ChunkBytes / units.unitSize();
-    ChunkPacker packer;
-    std::int64_t samples = 0;
-    std::int64_t inChunk = 0;
+    std::vector<std::uint8_t> pairs(
+        static_cast<std::size_t>(ChunkPacker::PieceBytes / units.unitSize() * BytesPerSample));
+    ChunkPacker packer(ChunkBytes);
+    std::int64_t bytes = 0;
     int written = 0;
     for (bool ended = false; !ended;) {
-        QByteArray piece = packer.spareBuffer();
-        const std::int64_t got =
-            readPiece(source, units, piece,
-                      std::min<std::int64_t>(ChunkPacker::PieceBytes / BytesPerSample,
-                                             samplesPerChunk - inChunk),
-                      ended);
-        if (got < 0)
+        qsizetype filled = 0;
+        if (!readPiece(source, units, pairs, packer.nextPiece(), filled, ended))
             return readFailure(source);
-        samples += got;
-        inChunk += got;
-        if (!piece.isEmpty())
-            packer.put(std::move(piece));
-        if (inChunk == samplesPerChunk || (ended && inChunk > 0)) {
-            packer.endChunk();
-            inChunk = 0;
-        }
+        bytes += filled;
+        packer.put(filled, ended);
         while (packer.waiting() > (ended ? 0 : ChunksAhead)) {
             if (!zip.add(chunkName(++written), packer.take()))
                 return writeFailureText(device);
         }
     }
+    const std::int64_t samples = bytes / units.unitSize();
     const CaptureFacts facts = source.facts();
     if (samples == 0)
         return QStringLiteral("the capture has no samples");

@@ -4,7 +4,10 @@
 
 #include <zlib.h>
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 
 namespace tarvik {
 
@@ -33,29 +36,43 @@ constexpr qsizetype StoredHeaderBytes = 5;
 // The empty block, with fixed codes, that ends a deflate stream; each piece
 // ends on a byte boundary and not the stream.
 constexpr char FinalBlock[] = {0x03, 0x00};
+constexpr std::size_t HugePage = 2 * 1024 * 1024;
 
 // The bytes as stored blocks of a deflate stream, starting on a byte.
-QByteArray storedBlocks(const QByteArray& bytes) {
+QByteArray storedBlocks(const std::uint8_t* bytes, qsizetype size) {
     QByteArray blocks;
-    for (qsizetype done = 0; done < bytes.size(); done += StoredBlockBytes) {
-        const auto length =
-            static_cast<std::uint16_t>(std::min(StoredBlockBytes, bytes.size() - done));
+    for (qsizetype done = 0; done < size; done += StoredBlockBytes) {
+        const auto length = static_cast<std::uint16_t>(std::min(StoredBlockBytes, size - done));
         char header[StoredHeaderBytes] = {};
         qToLittleEndian(length, header + 1);
         qToLittleEndian(static_cast<std::uint16_t>(~length), header + 3);
-        blocks.append(header, StoredHeaderBytes).append(bytes.constData() + done, length);
+        blocks.append(header, StoredHeaderBytes)
+            .append(reinterpret_cast<const char*>(bytes + done), length);
     }
     return blocks;
+}
+
+// Memory for a chunk, in pages of 2 MiB where the kernel grants them: the
+// kernel reads a chunk in once and the threads go over it twice, and in
+// pages of 4 KiB that costs a fault and a TLB miss for each page, which on a
+// virtual machine outweighs the packing.
+std::shared_ptr<std::uint8_t> chunkMemory(qsizetype size) {
+    const std::size_t rounded =
+        (static_cast<std::size_t>(size) + HugePage - 1) / HugePage * HugePage;
+    void* memory = std::aligned_alloc(HugePage, rounded);
+    if (!memory)
+        qBadAlloc();
+    madvise(memory, rounded, MADV_HUGEPAGE);
+    return {static_cast<std::uint8_t*>(memory), std::free};
 }
 
 } // namespace
 
 struct ChunkPacker::Piece {
-    Piece(Chunk* owner, QByteArray bytes) : chunk(owner), raw(std::move(bytes)), size(raw.size()) {}
+    Piece(Chunk* owner, qsizetype at, qsizetype length) : chunk(owner), begin(at), size(length) {}
 
     Chunk* chunk;
-    // The bytes of the piece, until they are deflated.
-    QByteArray raw;
+    qsizetype begin;
     qsizetype size;
     std::uint32_t crc32 = 0;
     // The piece as a deflate stream that ends on a byte; empty when deflate
@@ -65,6 +82,11 @@ struct ChunkPacker::Piece {
 };
 
 struct ChunkPacker::Chunk {
+    explicit Chunk(qsizetype capacity) : bytes(chunkMemory(capacity)) {}
+
+    // Shared with the member when it is stored, until it is written.
+    std::shared_ptr<std::uint8_t> bytes;
+    qsizetype filled = 0;
     // A deque keeps the pieces in place as more are added.
     std::deque<Piece> pieces;
     std::size_t piecesLeft = 0;
@@ -89,7 +111,7 @@ class ChunkPacker::Deflater {
     Deflater& operator=(const Deflater&) = delete;
 
     void pack(Piece& piece) {
-        const auto* bytes = reinterpret_cast<const Bytef*>(piece.raw.constData());
+        const std::uint8_t* bytes = piece.chunk->bytes.get() + piece.begin;
         piece.crc32 = static_cast<std::uint32_t>(crc32(0, bytes, static_cast<uInt>(piece.size)));
         if (!ready_ || deflateReset(&stream_) != Z_OK)
             return;
@@ -97,19 +119,14 @@ class ChunkPacker::Deflater {
         stream_.next_out = reinterpret_cast<Bytef*>(room_.data());
         stream_.avail_out = static_cast<uInt>(room_.size());
         const qsizetype probe = std::min(ProbeBytes, piece.size);
-        if (!run(probe) || stream_.total_out >= stream_.total_in)
-            return;
-        // Where matches shrink the start by little (noise on some lines,
-        // quiet others), coding the bytes alone keeps most of the gain at a
-        // fraction of the cost.
-        const bool fewMatches = stream_.total_out * 8 > stream_.total_in * 7;
-        if (fewMatches && deflateParams(&stream_, Level, Z_HUFFMAN_ONLY) != Z_OK)
+        // A start that deflate shrinks by less than a quarter is noise, on
+        // all lines or most: storing the piece costs a copy, deflating it
+        // tens of times more for a few bytes.
+        if (!run(probe) || stream_.total_out * 4 > stream_.total_in * 3)
             return;
         if ((probe == piece.size || run(piece.size - probe)) &&
             stream_.total_out < stream_.total_in)
             piece.packed = room_.left(static_cast<qsizetype>(stream_.total_out));
-        if (fewMatches)
-            deflateParams(&stream_, Level, Z_DEFAULT_STRATEGY);
     }
 
   private:
@@ -127,7 +144,9 @@ class ChunkPacker::Deflater {
     QByteArray room_;
 };
 
-ChunkPacker::ChunkPacker() : deflater_(std::make_unique<Deflater>()), worker_([this] { work(); }) {}
+ChunkPacker::ChunkPacker(qsizetype chunkBytes)
+    : chunkBytes_(chunkBytes), deflater_(std::make_unique<Deflater>()),
+      worker_([this] { work(); }) {}
 
 ChunkPacker::~ChunkPacker() {
     {
@@ -139,40 +158,37 @@ ChunkPacker::~ChunkPacker() {
     worker_.join();
 }
 
-QByteArray ChunkPacker::spareBuffer() {
-    std::unique_lock lock(mutex_);
-    if (spares_.empty())
-        return QByteArray(PieceBytes, Qt::Uninitialized);
-    QByteArray buffer = std::move(spares_.back());
-    spares_.pop_back();
-    lock.unlock();
-    buffer.resize(PieceBytes);
-    return buffer;
-}
-
-void ChunkPacker::put(QByteArray piece) {
-    std::unique_lock lock(mutex_);
-    if (!lastOpen_) {
-        chunks_.push_back(std::make_unique<Chunk>());
-        lastOpen_ = true;
+std::uint8_t* ChunkPacker::nextPiece() {
+    const std::lock_guard lock(mutex_);
+    if (!open_) {
+        chunks_.push_back(std::make_unique<Chunk>(chunkBytes_));
+        open_ = true;
     }
     Chunk& chunk = *chunks_.back();
-    chunk.pieces.emplace_back(&chunk, std::move(piece));
-    ++chunk.piecesLeft;
-    queue_.push_back(&chunk.pieces.back());
-    queued_.notify_one();
+    return chunk.bytes.get() + chunk.filled;
+}
+
+void ChunkPacker::put(qsizetype size, bool last) {
+    std::unique_lock lock(mutex_);
+    Chunk& chunk = *chunks_.back();
+    if (size > 0) {
+        queue_.push_back(&chunk.pieces.emplace_back(&chunk, chunk.filled, size));
+        chunk.filled += size;
+        ++chunk.piecesLeft;
+        queued_.notify_one();
+    }
+    if (chunk.filled == chunkBytes_ || last)
+        open_ = false;
+    // A source that ends with a chunk leaves the next one empty.
+    if (chunk.filled == 0 && last)
+        chunks_.pop_back();
     while (queue_.size() > PiecesAhead)
         packNext(lock, *deflater_);
 }
 
-void ChunkPacker::endChunk() {
-    const std::lock_guard lock(mutex_);
-    lastOpen_ = false;
-}
-
 int ChunkPacker::waiting() const {
     const std::lock_guard lock(mutex_);
-    return static_cast<int>(chunks_.size()) - (lastOpen_ ? 1 : 0);
+    return static_cast<int>(chunks_.size()) - (open_ ? 1 : 0);
 }
 
 PackedMember ChunkPacker::take() {
@@ -195,14 +211,18 @@ PackedMember ChunkPacker::take() {
         member.size += static_cast<std::uint64_t>(piece.size);
         member.deflated = member.deflated || !piece.packed.isEmpty();
     }
-    for (const Piece& piece : chunk->pieces) {
-        if (!member.deflated)
-            member.parts.append(piece.raw);
-        else
-            member.parts.append(piece.packed.isEmpty() ? storedBlocks(piece.raw) : piece.packed);
+    if (!member.deflated) {
+        member.parts = {QByteArray::fromRawData(reinterpret_cast<const char*>(chunk->bytes.get()),
+                                                chunk->filled)};
+        member.holder = chunk->bytes;
+        return member;
     }
-    if (member.deflated)
-        member.parts.append(QByteArray(FinalBlock, sizeof FinalBlock));
+    for (const Piece& piece : chunk->pieces) {
+        member.parts.append(piece.packed.isEmpty()
+                                ? storedBlocks(chunk->bytes.get() + piece.begin, piece.size)
+                                : piece.packed);
+    }
+    member.parts.append(QByteArray(FinalBlock, sizeof FinalBlock));
     return member;
 }
 
@@ -223,10 +243,7 @@ void ChunkPacker::packNext(std::unique_lock<std::mutex>& lock, Deflater& deflate
     lock.unlock();
     deflater.pack(piece);
     lock.lock();
-    // A deflated piece's bytes are needed no more: its buffer takes the next.
-    if (!piece.packed.isEmpty())
-        spares_.push_back(std::move(piece.raw));
-    // Pieces finish in any order; only the last of a chunk wakes its taker.
+    // Pieces finish in any order; only a chunk's last wakes its taker.
     if (--piece.chunk->piecesLeft == 0)
         packed_.notify_all();
 }

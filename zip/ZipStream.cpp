@@ -21,8 +21,11 @@ constexpr int DosLastYear = DosEpoch + 127;
 PackedMember storedMember(const QByteArray& bytes) {
     const auto crc = crc32(0, reinterpret_cast<const Bytef*>(bytes.constData()),
                            static_cast<uInt>(bytes.size()));
-    return {
-        false, static_cast<std::uint32_t>(crc), static_cast<std::uint64_t>(bytes.size()), {bytes}};
+    PackedMember member;
+    member.crc32 = static_cast<std::uint32_t>(crc);
+    member.size = static_cast<std::uint64_t>(bytes.size());
+    member.parts = {bytes};
+    return member;
 }
 
 ZipStream::ZipStream(QIODevice& device, const QDateTime& written) : device_(device) {

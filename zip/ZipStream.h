@@ -7,6 +7,7 @@
 #include <QList>
 
 #include <cstdint>
+#include <memory>
 
 class QIODevice;
 
@@ -21,6 +22,8 @@ struct PackedMember {
     std::uint64_t size = 0;
     // The bytes that go into the archive, in order.
     QList<QByteArray> parts;
+    // What holds the parts' bytes where they do not own them.
+    std::shared_ptr<const void> holder;
 };
 
 // A member of the bytes as they are.

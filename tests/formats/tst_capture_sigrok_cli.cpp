@@ -119,7 +119,7 @@ class CaptureSigrokCliTest : public QObject {
             QVERIFY2(shown.contains(QByteArray("- ") + name + ": logic\n"), name);
         QCOMPARE(linesOfCsv(run({"-i", small, "-O", "csv"})), linesOfPairs(pairs));
 
-        // Three chunks of 4 MiB at most: noise, which deflate barely shrinks, then the
+        // Three chunks of 4 MiB at most: noise, which is stored, then the
         // counting pattern, which is deflated.
         const qint64 manySamples = 4'500'000;
         QByteArray noise(4 * 1024 * 1024, Qt::Uninitialized);
