@@ -1,26 +1,16 @@
 #include "CapturePipeline.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 namespace tarvik {
-
-namespace {
-
-// The lowest priority a thread can have: it runs where the sampler does not.
-constexpr int WriterNice = 19;
-
-} // namespace
 
 CapturePipeline::CapturePipeline(const CaptureRequest& request, const ChannelLayout& channels,
                                  std::int32_t blocksInFlight, Writer writer)
     : request_(request), blocks_(blocksInFlight, SamplesPerStamp), source_(blocks_) {
     source_.setFacts({0, request.sampleRate, request.trigger.text(), -1, channels});
     writer_ = std::thread([this, writer = std::move(writer)] {
-        // The writer, and the threads it starts, give way to the sampler
-        // where they share a processor: a moment of theirs is a pause in the
-        // samples. Lowering one's own priority needs no privilege.
-        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), WriterNice);
+        // The writer, and the threads it starts, keep off the sampler's
+        // processor: a moment of theirs there is a pause in the samples. They
+        // keep their priority, which a busy machine's other programs would
+        // otherwise take from them.
         processors_.keepWriterOff();
         writerError_ = writer(source_, keep_);
         if (!writerError_.isEmpty())

@@ -19,9 +19,6 @@ constexpr std::int32_t ProbeSamples = 256;
 // Below this rate the schedule sleeps between samples rather than watching
 // the clock, so that a slow capture costs almost no processor time.
 constexpr double SleepBelowRate = 10'000.0;
-// A block not yet full goes to the writer after this long, so that a reader
-// at the end of a pipe sees the samples while the capture runs.
-constexpr std::int64_t HandOnWithinNs = 50'000'000;
 
 // A stream has no progress bar in its loop; the observer hears of progress
 // once a block instead.

@@ -14,6 +14,9 @@ namespace tarvik {
 // A capture of any length is read in blocks of this many samples; the clock
 // is read once a block, which costs nothing next to the reads themselves.
 inline constexpr std::int32_t SamplesPerStamp = 4096;
+// On a schedule, a block not yet full goes to the writer after this long, so
+// that a reader at the end of a pipe sees the samples while the capture runs.
+inline constexpr std::int64_t HandOnWithinNs = 50'000'000;
 
 // What a stream capture is asked to do.
 struct CaptureRequest {
